@@ -7,23 +7,39 @@
 
 namespace {
 
+// Sum of 1/(m0 + t*T0) for t in [debut, fin): numerator in nu, product of
+// the denominators in de. Split in halves so that the products stay
+// balanced: the cost is that of a few multiplications of the full size,
+// not n multiplications of a growing number.
+void somme(long debut, long fin, ZZ& nu, ZZ& de)
+{
+    if (fin - debut == 1) {
+        nu = 1;
+        de = m0 + debut * T0;
+        return;
+    }
+    const long milieu = debut + (fin - debut) / 2;
+    ZZ nu2, de2;
+    somme(debut, milieu, nu, de);
+    somme(milieu, fin, nu2, de2);
+    nu = nu * de2 + nu2 * de;
+    de *= de2;
+}
+
 // Pm0/Qm0 = 1/m0 + 1/(m0+T0) + ... + 1/(m0+(n-1)T0), in lowest terms.
 void sommeMinimale()
 {
     if (T0 == 0) {
-        // n equal terms: the same fraction n/m0, without building m0^n.
+        // n equal terms: n/m0, without building m0^n.
         Pm0 = n;
         Qm0 = m0;
     } else {
-        Pm0 = 1;
-        Qm0 = m0;
-        ZZ v;
-        for (j = 1; j <= n - 1; j++) {
-            v = m0 + j * T0;
-            Pm0 = Pm0 * v + Qm0;
-            Qm0 *= v;
-        }
+        somme(0, n, Pm0, Qm0);
     }
+    // The tests below compare ratios and hold unreduced as well; past a
+    // million bits the gcd would cost seconds, so the sum is left as it is.
+    if (NumBits(Qm0) > 1000000)
+        return;
     const ZZ d = GCD(Pm0, Qm0);
     Pm0 /= d;
     Qm0 /= d;
