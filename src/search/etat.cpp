@@ -60,6 +60,7 @@ void initialise()
     nmess = 0;
     xn = 0;
     g = 0;
+    w.actif = false;
 }
 
 void dimensionne()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include <NTL/ZZ.h>
 #include <NTL/vector.h>
@@ -81,3 +82,23 @@ void initialise();
 
 // Gives the five vectors the length n+1, all elements 0.
 void dimensionne();
+
+// Machine words. While every number of the search fits, the step machine
+// runs on 128-bit words: the word copies below are then the search state
+// and the ZZ ones are brought up to date only where they are read (a
+// solution to show, a switch back to ZZ). Nothing else changes.
+using Mot = __int128;
+
+struct Mots {
+    bool actif = false;       // the word copies hold the state
+    std::vector<Mot> x;       // x[0..n]
+    std::vector<Mot> minr;    // minr[0..n]
+    Mot N = 0, D = 1;         // the sum of 1/x[1..i]
+    Mot P = 0, Q = 1, M = 0;  // the fraction and the bound (M capped)
+    bool x31 = false;         // the first stop value fits in a word
+    Mot x3un = 0;             // ... and is this one
+    Mot r = 0, reste = 0, divid = 0, divis = 0;  // left by the bounds
+    std::uint64_t prefixe = 0;  // changes whenever x[1..n-2] may have changed
+};
+extern Mots w;
+extern bool raccourcis;  // the shortcuts (words, closing pairs); off only in tests

@@ -1,6 +1,7 @@
 // Type 1 enumeration (x1 <= ... <= xn) as a step machine: one forward or
 // backtrack step per call, values of each unknown from the largest down.
 #include "report/rapport.h"
+#include "search/mots.h"
 #include "search/recherche.h"
 
 namespace {
@@ -45,6 +46,8 @@ int montre()
 
 int suite()
 {
+    if (raccourcis && (w.actif || versMots()))
+        return suiteMot();
     r = maxi(i, D, N);
     if (i == -1)
         return 1;

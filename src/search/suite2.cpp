@@ -1,5 +1,6 @@
 // Type 2 enumeration (x1 < ... < xn): the step machine of type 1 with
 // strict order, and solutions recognised as a closing progression.
+#include "search/mots.h"
 #include "search/recherche.h"
 
 namespace {
@@ -22,6 +23,8 @@ void pousse()
 
 int suite2()
 {
+    if (raccourcis && (w.actif || versMots()))
+        return suite2Mot();
     r = maxi(i, D, N);
     if (i == -1)
         return 1;
