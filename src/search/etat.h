@@ -102,3 +102,8 @@ struct Mots {
 };
 extern Mots w;
 extern bool raccourcis;  // the shortcuts (words, closing pairs); off only in tests
+
+// A bound on the steps of one search, for tests and fuzzing: past it the
+// search throws TropDePas. 0, the program's own value, means no bound.
+struct TropDePas {};
+extern std::int64_t pasMax;

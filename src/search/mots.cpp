@@ -2,6 +2,8 @@
 // words while every number fits, and back to ZZ as soon as one would not.
 #include "search/mots.h"
 
+#include <climits>
+
 #include "search/recherche.h"
 
 Mots w;
@@ -26,14 +28,30 @@ Mot enMot(const ZZ& v)
     return sign(v) < 0 ? -m : m;
 }
 
-ZZ enZZ(Mot m)
+void enZZ(ZZ& v, Mot m)
 {
+    if (m >= LONG_MIN && m <= LONG_MAX) {
+        v = static_cast<long>(m);
+        return;
+    }
     const bool negatif = m < 0;
     const unsigned __int128 u = negatif ? -static_cast<unsigned __int128>(m) : m;
-    ZZ v(NTL::INIT_VAL, static_cast<unsigned long>(u >> 64));
+    ZZ bas;
+    NTL::conv(bas, static_cast<unsigned long>(u));
+    NTL::conv(v, static_cast<unsigned long>(u >> 64));
     v <<= 64;
-    v += ZZ(NTL::INIT_VAL, static_cast<unsigned long>(u));
-    return negatif ? -v : v;
+    v += bas;
+    if (negatif)
+        NTL::negate(v, v);
+}
+
+// a/b for a >= 0, b > 0: a 64-bit division where both fit, which is
+// several times cheaper than the 128-bit one.
+Mot quotient(Mot a, Mot b)
+{
+    if ((a >> 64) == 0 && (b >> 64) == 0)
+        return static_cast<Mot>(static_cast<std::uint64_t>(a) / static_cast<std::uint64_t>(b));
+    return a / b;
 }
 
 // a*b, or false when it would not fit.
@@ -67,6 +85,13 @@ bool ecart(Mot N1, Mot D1, Mot qd, Mot divis, Mot& d)
     return produit(N1, qd, u) && produit(D1, divis, v) && !__builtin_sub_overflow(u, v, &d);
 }
 
+// The sign of S(a) - R over the open unknowns after k, as N1*qd - D1*divis.
+bool ecartEn(int k, Mot a, Mot qd, Mot divis, Mot& d)
+{
+    Mot N1, D1;
+    return progressionMot(k, a, N1, D1) && ecart(N1, D1, qd, divis, d);
+}
+
 bool puissanceTropGrande(Mot base, long h)
 {
     if (base <= 1)
@@ -92,7 +117,7 @@ bool maxiMot(int k)
         i = -1;
         return true;
     }
-    Mot bas = qd / divis;
+    Mot bas = quotient(qd, divis);
     const bool pair = (bas & 1) == 0;
     const bool dernier = (k + 1 == n);
     if (parite == 0) {
@@ -107,7 +132,7 @@ bool maxiMot(int k)
     Mot r1, reste, N1, D1, d;
     int cas = 0;
     if (type != 2) {
-        r1 = divid / divis;
+        r1 = quotient(divid, divis);
         reste = divid - r1 * divis;
     } else {
         Mot a = w.x[i] + z;
@@ -115,21 +140,39 @@ bool maxiMot(int k)
             a = bas;
         cas = puissanceTropGrande(a, static_cast<long>(h)) ? 2 : 1;
         if (cas == 2 || i == n - 1) {
-            r1 = divid / divis;
+            r1 = quotient(divid, divis);
             reste = divid - r1 * divis;
         } else {
-            if (!progressionMot(k, a, N1, D1) || !ecart(N1, D1, qd, divis, d))
+            // The first start a, a+z, ... whose progression sum is not above
+            // R: S decreases with the start, so a doubling search followed by
+            // halving finds the same value as sliding one term at a time.
+            if (!ecartEn(k, a, qd, divis, d))
                 return false;
-            const Mot pas = h * z;
-            while (d > 0) {
-                const Mot D0 = D1 / a;
-                Mot t;
-                if (!produit(a + pas, N1 - D0, t) || !produit(D0, a + pas, D1))
-                    return false;
-                N1 = t / a + D0;
-                a += z;
-                if (!ecart(N1, D1, qd, divis, d))
-                    return false;
+            if (d > 0) {
+                Mot dessus = 0, pas = 1;  // S(a + dessus*z) > R
+                Mot dessous;              // S(a + dessous*z) <= R
+                for (;;) {
+                    dessous = dessus + pas;
+                    if (!ecartEn(k, a + dessous * z, qd, divis, d))
+                        return false;
+                    if (d <= 0)
+                        break;
+                    dessus = dessous;
+                    pas *= 2;
+                }
+                while (dessous - dessus > 1) {
+                    const Mot milieu = dessus + (dessous - dessus) / 2;
+                    Mot dm;
+                    if (!ecartEn(k, a + milieu * z, qd, divis, dm))
+                        return false;
+                    if (dm > 0) {
+                        dessus = milieu;
+                    } else {
+                        dessous = milieu;
+                        d = dm;
+                    }
+                }
+                a += dessous * z;
             }
             r1 = a;
             reste = (d == 0) ? 0 : 1;
@@ -169,9 +212,9 @@ void bornesMot()
     if (maxiMot(i))
         return;
     const int k = i;
-    x[k] = enZZ(w.x[k]);
-    D = enZZ(w.D);
-    N = enZZ(w.N);
+    enZZ(x[k], w.x[k]);
+    enZZ(D, w.D);
+    enZZ(N, w.N);
     maxi(k, D, N);
     if (i == -1)
         return;
@@ -240,7 +283,7 @@ int fin()
 int montreMot()
 {
     for (int t = 1; t <= n; t++)
-        x[t] = enZZ(w.x[t]);
+        enZZ(x[t], w.x[t]);
     return montre();
 }
 
@@ -335,15 +378,15 @@ void versZZ()
 {
     w.actif = false;
     for (int t = 1; t <= n; t++) {
-        x[t] = enZZ(w.x[t]);
-        minr[t] = enZZ(w.minr[t]);
+        enZZ(x[t], w.x[t]);
+        enZZ(minr[t], w.minr[t]);
     }
-    N = enZZ(w.N);
-    D = enZZ(w.D);
-    r = enZZ(w.r);
-    reste = enZZ(w.reste);
-    divid = enZZ(w.divid);
-    divis = enZZ(w.divis);
+    enZZ(N, w.N);
+    enZZ(D, w.D);
+    enZZ(r, w.r);
+    enZZ(reste, w.reste);
+    enZZ(divid, w.divid);
+    enZZ(divis, w.divis);
 }
 
 int suiteMot()

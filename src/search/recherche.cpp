@@ -5,6 +5,8 @@
 #include "report/rapport.h"
 #include "search/recherche.h"
 
+std::int64_t pasMax = 0;
+
 int recherche()
 {
     cas = exeptions();
@@ -21,9 +23,12 @@ int recherche()
     m1 = z;
     K1 = 0;
     K2 = 0;
+    std::int64_t pas = 0;
     while (i >= 0) {
         if (L == -1)
             return 0;  // stopped by the user: no summary
+        if (pasMax != 0 && ++pas > pasMax)
+            throw TropDePas();
         if (type == 2)
             suite2();
         else
