@@ -90,9 +90,17 @@ bool complete(Mot u)
     den -= m_.b;
     if (den <= 0)
         return true;
-    if (num % den != 0)
-        return false;
-    const Mot v = num / den;
+    Mot v;
+    if ((num >> 64) == 0) {
+        const u64 n64 = static_cast<u64>(num), d64 = static_cast<u64>(den);
+        if (n64 % d64 != 0)
+            return false;
+        v = n64 / d64;
+    } else {
+        if (num % den != 0)
+            return false;
+        v = num / den;
+    }
     if ((parite == 1 && (v & 1) == 0) || (parite == 2 && (v & 1) != 0))
         return false;
     if (w.M != 0 && v > w.M)
@@ -171,10 +179,12 @@ void liste(Mot haut)
         }
     }
     const u128 carre = u128(b) * b;
+    const u64 a64 = static_cast<u64>(a);
     for (u64 div : d) {
-        if (Mot(div) < dMin || div > limite || (Mot(div) + m_.b) % a != 0)
+        // div + b < 2^64: both are below 2^63.
+        if (Mot(div) < dMin || div > limite || (div + b) % a64 != 0)
             continue;
-        const Mot u = (Mot(div) + m_.b) / a;
+        const Mot u = (div + b) / a64;
         if ((haut - u) % z != 0)
             continue;
         const Mot v = (m_.b + Mot(carre / div)) / a;
