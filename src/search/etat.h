@@ -94,6 +94,7 @@ struct Mots {
     std::vector<Mot> x;       // x[0..n]
     std::vector<Mot> minr;    // minr[0..n]
     Mot N = 0, D = 1;         // the sum of 1/x[1..i]
+    Mot limite = 0;           // N and D stay below it
     Mot P = 0, Q = 1, M = 0;  // the fraction and the bound (M capped)
     bool x31 = false;         // the first stop value fits in a word
     Mot x3un = 0;             // ... and is this one

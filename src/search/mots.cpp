@@ -11,9 +11,6 @@ bool raccourcis = true;
 
 namespace {
 
-// Fixed unknowns, N and D stay below this, so that every product of the
-// bounds (P and Q below 2^31, h below 2^14) fits in 127 bits.
-const Mot LIMITE = Mot(1) << 62;
 // Larger than any quotient of the bounds: a bound M above it never binds.
 const Mot PLAFOND = Mot(1) << 120;
 
@@ -229,16 +226,15 @@ void bornesMot()
 
 void pluMot()
 {
-    const Mot v = w.x[i];
-    if (v > -LIMITE && v < LIMITE) {
-        const Mot N2 = v * w.N + w.D, D2 = w.D * v;
-        if (N2 > -LIMITE && N2 < LIMITE && D2 > -LIMITE && D2 < LIMITE) {
-            w.N = N2;
-            w.D = D2;
-            if (i <= n - 2)
-                w.prefixe++;
-            return;
-        }
+    Mot N2, D2;
+    if (!__builtin_mul_overflow(w.x[i], w.N, &N2) && !__builtin_add_overflow(N2, w.D, &N2) &&
+        !__builtin_mul_overflow(w.D, w.x[i], &D2) && N2 > -w.limite && N2 < w.limite &&
+        D2 > -w.limite && D2 < w.limite) {
+        w.N = N2;
+        w.D = D2;
+        if (i <= n - 2)
+            w.prefixe++;
+        return;
     }
     versZZ();
     plu();
@@ -348,14 +344,17 @@ int arriere2Mot()
 
 bool versMots()
 {
-    if (!raccourcis || i < 0 || !tient(P, 31) || !tient(Q, 31) || !tient(N, 61) || !tient(D, 61))
+    if (!raccourcis || i < 0 || !tient(P, 31) || !tient(Q, 31))
         return false;
-    for (int t = 0; t <= i; t++)
-        if (!tient(x[t], 61))
-            return false;
+    // N and D stay below this, so that P D, Q N and Q D h, the products of
+    // the bounds, fit in 126 bits.
+    const long bits = 125 - NumBits(P > Q ? P : Q) - NumBits(ZZ(n));
+    if (!tient(N, bits - 1) || !tient(D, bits - 1))
+        return false;
     for (int t = 1; t <= i; t++)
-        if (!tient(minr[t], 120))
+        if (!tient(x[t], 126) || !tient(minr[t], 126))
             return false;
+    w.limite = Mot(1) << bits;
     w.x.assign(n + 1, 0);
     w.minr.assign(n + 1, 0);
     for (int t = 1; t <= i; t++) {

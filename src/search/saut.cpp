@@ -124,7 +124,7 @@ bool premiersDeB(u64 b)
     for (int k = 1; k <= n - 2; k++) {
         if (m_.facteursDe[k] != w.x[k]) {
             m_.facteursDe[k] = -1;
-            if (!factorise(static_cast<u64>(w.x[k]), m_.facteurs[k]))
+            if (w.x[k] >= Mot(PPF_MAX) || !factorise(static_cast<u64>(w.x[k]), m_.facteurs[k]))
                 return false;
             m_.facteursDe[k] = w.x[k];
         }
@@ -203,6 +203,8 @@ void prepare()
     m_.prefixe = w.prefixe;
     m_.mode = AUCUN;
     const Mot haut = w.x[n - 1];
+    if (haut >= (Mot(1) << 62))
+        return;
     // The first check of every backtrack: past it the walk is one value.
     if (w.x[1] < w.minr[1])
         return;
