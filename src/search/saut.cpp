@@ -60,6 +60,7 @@ void premiersDe(u64 q, std::vector<u64>& premiers)
 }
 
 enum Mode { AUCUN, BALAYAGE, LISTE };
+const std::uint32_t VIDE = ~std::uint32_t(0);
 
 struct Marche {
     std::uint64_t prefixe = ~std::uint64_t(0);
@@ -76,7 +77,8 @@ struct Marche {
     std::vector<u64> premiersQ;
     Mot premiersQDe = -1;
     std::vector<u64> premiers, exposants;
-    std::vector<u64> diviseurs;
+    std::vector<std::pair<u64, u64>> cotesA, cotesB;
+    std::vector<std::uint32_t> table;
 };
 Marche m_;
 
@@ -149,14 +151,65 @@ bool premiersDeB(u64 b)
     return b == 1;
 }
 
-// The completing values of x[n-1] in [bas, haut], from the divisors d of b²
-// in [a bas - b, a haut - b] with d <= b (d < b in type 2).
+// x y modulo a, for x, y < a: on 64 bits when a is below 2^32.
+u64 mulmod(u64 x, u64 y, u64 a)
+{
+    if ((a >> 32) == 0)
+        return x * y % a;
+    return static_cast<u64>(u128(x) * y % a);
+}
+
+// The inverse of p modulo a (p prime to a).
+u64 inverse(u64 p, u64 a)
+{
+    if (a == 1)
+        return 0;
+    std::int64_t r0 = static_cast<std::int64_t>(a), r1 = static_cast<std::int64_t>(p % a);
+    std::int64_t s0 = 0, s1 = 1;
+    while (r1 != 0) {
+        const std::int64_t q = r0 / r1;
+        std::int64_t t = r0 - q * r1;
+        r0 = r1;
+        r1 = t;
+        t = s0 - q * s1;
+        s0 = s1;
+        s1 = t;
+    }
+    return static_cast<u64>(s0 < 0 ? s0 + static_cast<std::int64_t>(a) : s0);
+}
+
+// The divisors not above `limite` of the square of the product of the
+// primes premiers[t] for t in `cote`, each with its residue modulo a, or
+// with the inverse of its residue when `inverses` is set.
+void diviseursDe(const std::vector<std::size_t>& cote, u64 limite, u64 a, bool inverses,
+                 std::vector<std::pair<u64, u64>>& liste)
+{
+    liste.assign(1, {1, a == 1 ? 0 : 1});
+    for (std::size_t t : cote) {
+        const u64 p = m_.premiers[t], plafond = limite / p;
+        const u64 inv = inverses ? inverse(p, a) : p % a;
+        const std::size_t avant = liste.size();
+        for (std::size_t k = 0; k < avant; k++) {
+            u64 v = liste[k].first, vi = liste[k].second;
+            for (u64 e = 0; e < 2 * m_.exposants[t] && v <= plafond; e++) {
+                v *= p;
+                vi = mulmod(vi, inv, a);
+                liste.push_back({v, vi});
+            }
+        }
+    }
+}
+
+// The completing values of x[n-1] in [bas, haut]: the divisors d of b² in
+// [a bas - b, a haut - b], d <= b (d < b in type 2), with d = -b modulo a.
+// The primes of b are split in two sides, d = dA dB, and for each dB the
+// matching dA are those of residue -b/dB modulo a: the cost is the size of
+// the two sides, not their product.
 void liste(Mot haut)
 {
-    const u64 b = static_cast<u64>(m_.b);
-    const Mot a = m_.a;
-    const Mot dMin = a * m_.bas - m_.b;
-    Mot dMax = a * haut - m_.b;
+    const u64 b = static_cast<u64>(m_.b), a = static_cast<u64>(m_.a);
+    const Mot dMin = m_.a * m_.bas - m_.b;
+    Mot dMax = m_.a * haut - m_.b;
     const Mot plus = (type == 2) ? m_.b - 1 : m_.b;
     if (dMax > plus)
         dMax = plus;
@@ -165,34 +218,57 @@ void liste(Mot haut)
     if (dMax < 1 || dMax < dMin)
         return;
     const u64 limite = static_cast<u64>(dMax);
-    std::vector<u64>& d = m_.diviseurs;
-    d.assign(1, 1);
+
+    std::vector<std::size_t> coteA, coteB;
+    u64 tailleA = 1, tailleB = 1;
     for (std::size_t t = 0; t < m_.premiers.size(); t++) {
-        const u64 p = m_.premiers[t];
-        const std::size_t avant = d.size();
-        for (std::size_t k = 0; k < avant; k++) {
-            u64 v = d[k];
-            for (u64 e = 0; e < 2 * m_.exposants[t] && v <= limite / p; e++) {
-                v *= p;
-                d.push_back(v);
-            }
+        if (tailleA <= tailleB) {
+            coteA.push_back(t);
+            tailleA *= 2 * m_.exposants[t] + 1;
+        } else {
+            coteB.push_back(t);
+            tailleB *= 2 * m_.exposants[t] + 1;
         }
     }
+    auto& A = m_.cotesA;
+    auto& B = m_.cotesB;
+    diviseursDe(coteA, limite, a, false, A);
+    diviseursDe(coteB, limite, a, true, B);
+    // Side A in a table keyed by its residue modulo a: open addressing,
+    // at most half full.
+    std::size_t taille = 16;
+    while (taille < 2 * A.size())
+        taille *= 2;
+    auto& table = m_.table;
+    table.assign(taille, VIDE);
+    for (std::size_t k = 0; k < A.size(); k++) {
+        std::size_t h = (A[k].second * 0x9E3779B97F4A7C15ull) >> 40 & (taille - 1);
+        while (table[h] != VIDE)
+            h = (h + 1) & (taille - 1);
+        table[h] = static_cast<std::uint32_t>(k);
+    }
     const u128 carre = u128(b) * b;
-    const u64 a64 = static_cast<u64>(a);
-    for (u64 div : d) {
-        // div + b < 2^64: both are below 2^63.
-        if (Mot(div) < dMin || div > limite || (div + b) % a64 != 0)
-            continue;
-        const Mot u = (div + b) / a64;
-        if ((haut - u) % z != 0)
-            continue;
-        const Mot v = (m_.b + Mot(carre / div)) / a;
-        if ((parite == 1 && (v & 1) == 0) || (parite == 2 && (v & 1) != 0))
-            continue;
-        if (w.M != 0 && v > w.M)
-            continue;
-        m_.valeurs.push_back(u);
+    const u64 moinsB = (a - b % a) % a;
+    for (const auto& [dB, invB] : B) {
+        const u64 cible = mulmod(moinsB, invB, a);
+        for (std::size_t h = (cible * 0x9E3779B97F4A7C15ull) >> 40 & (taille - 1); table[h] != VIDE;
+             h = (h + 1) & (taille - 1)) {
+            const auto& dA = A[table[h]];
+            if (dA.second != cible)
+                continue;
+            const u128 d = u128(dA.first) * dB;
+            if (d > limite || Mot(d) < dMin)
+                continue;
+            const Mot u = (Mot(d) + m_.b) / m_.a;
+            if ((haut - u) % z != 0)
+                continue;
+            const Mot v = (m_.b + Mot(carre / d)) / m_.a;
+            if ((parite == 1 && (v & 1) == 0) || (parite == 2 && (v & 1) != 0))
+                continue;
+            if (w.M != 0 && v > w.M)
+                continue;
+            m_.valeurs.push_back(u);
+        }
     }
     std::sort(m_.valeurs.begin(), m_.valeurs.end(), [](Mot p, Mot q) { return p > q; });
 }
@@ -247,13 +323,15 @@ void prepare()
         m_.mode = BALAYAGE;
         return;
     }
-    Mot nombre = 1;
+    // The two sides of the divisors against the walk, value by value.
+    Mot cote[2] = {1, 1};
     for (u64 e : m_.exposants) {
-        nombre *= Mot(2 * e + 1);
-        if (nombre > longueur * 2)
+        Mot& petit = cote[cote[0] <= cote[1] ? 0 : 1];
+        petit *= Mot(2 * e + 1);
+        if (petit > longueur)
             break;
     }
-    if (nombre >= longueur * 2) {
+    if (cote[0] + cote[1] >= longueur) {
         m_.mode = BALAYAGE;
         return;
     }
