@@ -103,6 +103,7 @@ struct Mots {
 };
 extern Mots w;
 extern bool raccourcis;  // the shortcuts (words, closing pairs); off only in tests
+extern int bitsMots;     // largest size of a word number; lowered only in tests
 
 // A bound on the steps of one search, for tests and fuzzing: past it the
 // search throws TropDePas. 0, the program's own value, means no bound.

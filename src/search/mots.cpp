@@ -2,12 +2,14 @@
 // words while every number fits, and back to ZZ as soon as one would not.
 #include "search/mots.h"
 
+#include <algorithm>
 #include <climits>
 
 #include "search/recherche.h"
 
 Mots w;
 bool raccourcis = true;
+int bitsMots = 126;
 
 namespace {
 
@@ -52,8 +54,9 @@ Mot quotient(Mot a, Mot b)
 }
 
 // a*b, or false when it would not fit.
-bool produit(Mot a, Mot b, Mot& c) { return !__builtin_mul_overflow(a, b, &c); }
-bool somme(Mot a, Mot b, Mot& c) { return !__builtin_add_overflow(a, b, &c); }
+bool petit(Mot c) { return c < (Mot(1) << bitsMots) && c > -(Mot(1) << bitsMots); }
+bool produit(Mot a, Mot b, Mot& c) { return !__builtin_mul_overflow(a, b, &c) && petit(c); }
+bool somme(Mot a, Mot b, Mot& c) { return !__builtin_add_overflow(a, b, &c) && petit(c); }
 
 // M*divis < divid, without forming the product.
 bool horsBorne()
@@ -348,7 +351,7 @@ bool versMots()
         return false;
     // N and D stay below this, so that P D, Q N and Q D h, the products of
     // the bounds, fit in 126 bits.
-    const long bits = 125 - NumBits(P > Q ? P : Q) - NumBits(ZZ(n));
+    const long bits = std::min<long>(bitsMots, 125 - NumBits(P > Q ? P : Q) - NumBits(ZZ(n)));
     if (!tient(N, bits - 1) || !tient(D, bits - 1))
         return false;
     for (int t = 1; t <= i; t++)
