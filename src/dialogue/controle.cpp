@@ -5,6 +5,7 @@
 #include <iostream>
 
 #include "dialogue/dialogue.h"
+#include "report/progres.h"
 #include "search/etat.h"
 
 int valtest(char caract1)
@@ -153,6 +154,7 @@ int controle(int cas, const char* chaine)
         return 0;
     refaire = 1;
     l = static_cast<int>(std::strlen(chaine));
+    progresEfface();
     while (refaire == 1) {
         if (cas == 4 && nmess == 1) {
             std::cout.write(messa1, lm1);

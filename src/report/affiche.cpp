@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "dialogue/dialogue.h"
+#include "report/progres.h"
 #include "report/rapport.h"
 #include "search/etat.h"
 
@@ -18,6 +19,7 @@ const char* const PAUSE =
 
 void ligne(std::int64_t numero, const Vec<ZZ>& v)
 {
+    progresEfface();
     std::cout << "\t \t \t " << numero << "  :      ";
     for (a = 1; a <= n; a++)
         std::cout << v[a] << "\t \t";

@@ -2,6 +2,7 @@
 // search one step at a time, the last row of a partial table and the summary.
 #include <iostream>
 
+#include "report/progres.h"
 #include "report/rapport.h"
 #include "search/recherche.h"
 
@@ -23,17 +24,25 @@ int recherche()
     m1 = z;
     K1 = 0;
     K2 = 0;
-    std::int64_t pas = 0;
+    pasFaits = 0;
+    progresDebut();
     while (i >= 0) {
-        if (L == -1)
+        if (L == -1) {
+            progresEfface();
             return 0;  // stopped by the user: no summary
-        if (pasMax != 0 && ++pas > pasMax)
+        }
+        ++pasFaits;
+        if (pasMax != 0 && pasFaits > pasMax)
             throw TropDePas();
+        // The clock is read only every 4096 steps: a step is much cheaper.
+        if ((pasFaits & 4095) == 0)
+            progres();
         if (type == 2)
             suite2();
         else
             suite();
     }
+    progresEfface();
     if (L < -1 && K1 != 0)
         ligne(K1, x1);
     resultat();
