@@ -92,6 +92,7 @@ bool ecartEn(int k, Mot a, Mot qd, Mot divis, Mot& d)
     return progressionMot(k, a, N1, D1) && ecart(N1, D1, qd, divis, d);
 }
 
+// Whether base^h exceeds ten million (base^h is never formed past it).
 bool puissanceTropGrande(Mot base, long h)
 {
     if (base <= 1)
@@ -106,8 +107,7 @@ bool puissanceTropGrande(Mot base, long h)
 }
 
 // The bounds of the next unknown on words, exactly as maxi computes them;
-// false when a number would not fit (nothing of the state is then changed
-// but minr[k+1], which the ZZ computation writes again).
+// false, with nothing of the state changed, when a number would not fit.
 bool maxiMot(int k)
 {
     const Mot h = n - k;
