@@ -100,6 +100,12 @@ struct Mots {
     Mot x3un = 0;             // ... and is this one
     Mot r = 0, reste = 0, divid = 0, divis = 0;  // left by the bounds
     std::uint64_t prefixe = 0;  // changes whenever x[1..n-2] may have changed
+    // Counting without showing (the helper process of a long count): each
+    // solution only adds to these.
+    bool compte = false;
+    std::int64_t nombre = 0;    // solutions counted
+    Mot plusGrand = 0;          // largest xn among them
+    std::vector<Mot> dernier;   // the last of them, x[1..n]
 };
 extern Mots w;
 extern bool raccourcis;  // the shortcuts (words, closing pairs); off only in tests

@@ -27,23 +27,6 @@ Mot enMot(const ZZ& v)
     return sign(v) < 0 ? -m : m;
 }
 
-void enZZ(ZZ& v, Mot m)
-{
-    if (m >= LONG_MIN && m <= LONG_MAX) {
-        v = static_cast<long>(m);
-        return;
-    }
-    const bool negatif = m < 0;
-    const unsigned __int128 u = negatif ? -static_cast<unsigned __int128>(m) : m;
-    ZZ bas;
-    NTL::conv(bas, static_cast<unsigned long>(u));
-    NTL::conv(v, static_cast<unsigned long>(u >> 64));
-    v <<= 64;
-    v += bas;
-    if (negatif)
-        NTL::negate(v, v);
-}
-
 // a/b for a >= 0, b > 0: a 64-bit division where both fit, which is
 // several times cheaper than the 128-bit one.
 Mot quotient(Mot a, Mot b)
@@ -227,6 +210,23 @@ void bornesMot()
 
 }  // namespace
 
+void enZZ(ZZ& v, Mot m)
+{
+    if (m >= LONG_MIN && m <= LONG_MAX) {
+        v = static_cast<long>(m);
+        return;
+    }
+    const bool negatif = m < 0;
+    const unsigned __int128 u = negatif ? -static_cast<unsigned __int128>(m) : m;
+    ZZ bas;
+    NTL::conv(bas, static_cast<unsigned long>(u));
+    NTL::conv(v, static_cast<unsigned long>(u >> 64));
+    v <<= 64;
+    v += bas;
+    if (negatif)
+        NTL::negate(v, v);
+}
+
 void pluMot()
 {
     Mot N2, D2;
@@ -281,10 +281,19 @@ int fin()
 // Shows the solution in x[1..n], on ZZ.
 int montreMot()
 {
+    if (w.compte) {
+        w.nombre++;
+        if (w.plusGrand <= w.x[n])
+            w.plusGrand = w.x[n];
+        w.dernier.assign(w.x.begin(), w.x.begin() + n + 1);
+        return 1;
+    }
     for (int t = 1; t <= n; t++)
         enZZ(x[t], w.x[t]);
     return montre();
 }
+
+}  // namespace
 
 int arriereMot()
 {
@@ -342,8 +351,6 @@ int arriere2Mot()
     baisseMot();
     return w.x[1] <= 0 ? fin() : 1;
 }
-
-}  // namespace
 
 bool versMots()
 {

@@ -4,6 +4,7 @@
 
 #include "report/progres.h"
 #include "report/rapport.h"
+#include "search/mots.h"
 #include "search/recherche.h"
 
 std::int64_t pasMax = 0;
@@ -26,6 +27,11 @@ int recherche()
     K2 = 0;
     pasFaits = 0;
     progresDebut();
+    aideDebut();
+    // The helper process ends with the search, however the search ends.
+    struct Fin {
+        ~Fin() { aideFin(); }
+    } fin;
     while (i >= 0) {
         if (L == -1) {
             progresEfface();
@@ -41,6 +47,7 @@ int recherche()
             suite2();
         else
             suite();
+        aideEtape();
     }
     progresEfface();
     if (L < -1 && K1 != 0)

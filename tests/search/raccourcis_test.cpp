@@ -7,6 +7,7 @@
 #include <string>
 
 #include "outils.h"
+#include "search/mots.h"
 
 namespace {
 
@@ -16,11 +17,13 @@ struct Issue {
     bool complet = true;  // false when the search went past the step bound
 };
 
-Issue session(const std::string& reponses, bool avecRaccourcis, std::int64_t limite, int bits = 126)
+Issue session(const std::string& reponses, bool avecRaccourcis, std::int64_t limite, int bits = 126,
+              int aideDes = 1000)
 {
     Issue issue;
     raccourcis = avecRaccourcis;
     bitsMots = bits;
+    nAide = aideDes;
     pasMax = limite;
     {
         Console console(reponses);
@@ -33,6 +36,7 @@ Issue session(const std::string& reponses, bool avecRaccourcis, std::int64_t lim
     }
     raccourcis = true;
     bitsMots = 126;
+    nAide = 7;
     pasMax = 0;
     return issue;
 }
@@ -70,7 +74,7 @@ std::string dialogue(std::mt19937& alea)
             }
             s += std::to_string(choisi({0, 0, 4, 6, 9, 12, 20, 30, 42, 60, 100})) + "\n";
         }
-        s += std::to_string(choisi({0, 0, 1, 2, 3, 5, -1, -2, -3, -7})) + "\n";
+        s += std::to_string(choisi({0, 0, 1, 2, 3, 5, -1, -2, -3, -7, -50, -1000})) + "\n";
         for (int pause = 0; pause < 4; pause++)
             s += std::to_string(choisi({0, 1, 2, 3, -1, -2, -4})) + "\n";
         s += (c + 1 < calculs) ? "1\n" : "0\n";
@@ -100,6 +104,9 @@ TEST(Raccourcis, RandomSessionsPrintTheSameWithAndWithout)
         // between words and ZZ at every size, and still prints the same.
         const Issue etroit = session(reponses, true, 0, 16);
         ASSERT_EQ(etroit.sortie, lent.sortie) << reponses;
+        // With the helper process from n = 5 on.
+        const Issue aidee = session(reponses, true, 0, 126, 5);
+        ASSERT_EQ(aidee.sortie, lent.sortie) << reponses;
     }
     // Most sessions are small enough to compare.
     EXPECT_GT(compares, essais * 3 / 4);
@@ -113,5 +120,19 @@ TEST(Raccourcis, LargeCountsAgree)
         const Issue rapide = session(reponses, true, 0);
         const Issue lent = session(reponses, false, 0);
         EXPECT_EQ(rapide.sortie, lent.sortie) << reponses;
+    }
+}
+
+TEST(Raccourcis, HelperProcessChangesNothing)
+{
+    // Long counts with and without the helper that counts subtrees from the
+    // end: the same rows (one in K), the same last row and summary.
+    for (const char* reponses : {"0 1 7 1 1 0 -1000000 0", "0 2 7 1 1 0 -1000000 0", "0 1 6 2 3 0 -997 0",
+                                 "0 2 6 2 3 0 -5000 0", "0 1 7 1 1 1 1 0 0 0 -2 0", "0 2 6 1 1 0 -3 0",
+                                 "0 1 6 1 1 1 0 1 2 4 0 0 0 -100 0", "0 2 6 3 4 1 0 0 0 500 -77 0"}) {
+        const Issue seul = session(reponses, true, 0, 126, 1000);
+        const Issue aidee = session(reponses, true, 0, 126, 5);
+        EXPECT_EQ(aidee.sortie, seul.sortie) << reponses;
+        EXPECT_NE(seul.sortie.find("FIN DU CALCUL"), std::string::npos) << reponses;
     }
 }
