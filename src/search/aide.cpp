@@ -1,6 +1,7 @@
 // The second core of a long count: a forked helper process counts whole
 // subtrees from the end of the search while the search walks from its start.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -259,9 +260,15 @@ void aideDebut()
     partage = new (zone) Partage;
     partage->bornes.store(liste.size());
     std::cout.flush();
+    const pid_t parent = getpid();
     enfant = fork();
-    if (enfant == 0)
+    if (enfant == 0) {
+        // The helper must not outlive the search, however the search ends.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent)
+            _exit(0);
         aide();
+    }
     if (enfant < 0)
         aideFin();
 }
