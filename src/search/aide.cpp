@@ -81,8 +81,8 @@ int recul() { return type == 2 ? arriere2Mot() : arriereMot(); }
 // The subtrees at depth k in the order the search meets them, from the
 // present state until the search leaves x[1..garde] (the whole search when
 // garde is 0): each is recorded instead of searched, and the search goes
-// on as if it were exhausted. False when the list would be too long or the
-// words overflow. The state is left as it was.
+// on as if it were exhausted. False when the list or the walk would be too
+// long or the words overflow. The state is left as it was.
 bool marche(int k, int garde, std::vector<Prefixe>& sortie)
 {
     const Mots copie = w;
@@ -93,8 +93,10 @@ bool marche(int k, int garde, std::vector<Prefixe>& sortie)
     depart.k = garde;
     w.compte = true;
     bool bon = true;
+    // The walk is a small part of the search, or not worth a helper.
+    long pasRestants = 1000000;
     while (i >= 0 && i >= garde && (garde == 0 || memePrefixe(depart))) {
-        if (!w.actif || sortie.size() >= ENTREES) {
+        if (!w.actif || sortie.size() >= ENTREES || --pasRestants == 0) {
             bon = false;
             break;
         }
