@@ -23,7 +23,7 @@ const char* const EXPLICATIONS[] = {
     " \n \t  Cette derniere version est plus rapide que les precedentes. Elle est ecrite en langage C++ (64 bits) avec la bibliotheque NTL de calcul sur les grands entiers. \n",
     " \n \t  Cette bibliotheque permet des calculs exacts sur des entiers du type ZZ, plus grands que 2^63-1. \n",
     " \n \t  Depuis une version precedente, une reponse erronee n'arrete plus le programme : la question est simplement posee a nouveau. \n",
-    " \n \t  Avec n = 7 et P/Q = 1, l'affichage des 294314 solutions du type 1 dure environ 2 secondes, leur simple comptage environ 0,2 seconde. \n",
+    " \n \t  Avec n = 7 et P/Q = 1, l'affichage des 294314 solutions du type 1 dure environ 2 secondes, leur simple comptage moins d'une seconde. \n",
     " \n \t  Cette version en grands entiers est plus lente pour les grands nombres : quand elle peut etre utilisee, la version de base est preferable. \n",
     " \n \t  Pour n = 8 et P/Q = 1, le calcul dure environ 4 minutes, et seul un calcul exact sur de grands entiers donne alors les solutions exactes (environ 160 000 000). \n",
     " \n \t  Les dernieres versions calculent et affichent beaucoup plus vite les solutions quand elles sont toutes paires ou toutes impaires. \n",
