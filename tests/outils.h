@@ -1,97 +1,83 @@
-// Test helpers: a console whose input is a given text and whose output is
-// captured, and a search set up and run as a calculation would run it.
+// Test helpers: a whole session of the program run on given answers, with
+// its output and exit status, and the rows of the table it printed.
 #pragma once
 
-#include <iostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "dialogue/dialogue.h"
-#include "report/rapport.h"
-#include "search/recherche.h"
 
-// Standard input reads `reponses`; standard output goes to a string.
-class Console {
-public:
-    explicit Console(const std::string& reponses = "")
-        : entrees_(reponses),
-          ancienneEntree_(std::cin.rdbuf(entrees_.rdbuf())),
-          ancienneSortie_(std::cout.rdbuf(sortie_.rdbuf()))
-    {
-    }
-    ~Console()
-    {
-        std::cin.rdbuf(ancienneEntree_);
-        std::cout.rdbuf(ancienneSortie_);
-    }
-    std::string sortie() const { return sortie_.str(); }
-
-private:
-    std::istringstream entrees_;
-    std::ostringstream sortie_;
-    std::streambuf* ancienneEntree_;
-    std::streambuf* ancienneSortie_;
+struct Session {
+    std::string sortie;
+    int statut = 0;
+    bool complete = true;  // false when a search went past its step bound
+    Compteurs compteurs;
 };
 
-// The state a calculation leaves before its search when the user selects
-// nothing but the parity and the bound (no sequences, nothing placed).
-inline void prepare(int type_, int n_, long p, long q, int parite_ = 0, long borne = 0, long k = 0)
+inline Session session(const std::string& reponses, const Reglages& reglages = Reglages())
 {
-    initialise();
-    type = type_;
-    n = n_;
-    dimensionne();
-    P1 = p;
-    Q1 = q;
-    pg = GCD(P1, Q1);
-    P = P1 / pg;
-    Q = Q1 / pg;
-    tri = (parite_ != 0 || borne != 0) ? 1 : 0;
-    parite = parite_;
-    z = (parite == 0) ? 1 : 2;
-    Ma = borne;
-    M = borne;
-    if (parite == 1 && M != 0 && !IsOdd(M))
-        M -= 1;
-    if (parite == 2 && IsOdd(M))
-        M -= 1;
-    L = k;
-}
-
-// Runs the search loop of the driver, without its heading or summary.
-inline void cherche()
-{
-    m = 0;
-    x[0] = 0;
-    m1 = z;
-    K1 = 0;
-    K2 = 0;
-    while (i >= 0 && L != -1) {
-        if (type == 2)
-            suite2();
-        else
-            suite();
+    Session s;
+    Entree entree(reponses);
+    std::ostringstream sortie;
+    Dialogue dialogue(entree, sortie);
+    dialogue.reglages = reglages;
+    try {
+        s.statut = dialogue.programme();
+    } catch (const TropDePas&) {
+        s.complete = false;
     }
+    s.sortie = sortie.str();
+    s.compteurs = dialogue.compteurs;
+    return s;
 }
 
-// The solutions printed as rows of the table, in order: the values after
-// the "  :      " of each row.
-inline std::vector<std::vector<ZZ>> lignes(const std::string& sortie)
+// The plain step machine on ZZ, without any shortcut.
+inline Reglages sansRaccourcis()
 {
-    std::vector<std::vector<ZZ>> resultat;
+    Reglages r;
+    r.raccourcis = false;
+    return r;
+}
+
+// Counts shared between `travailleurs` threads from their first steps on,
+// in units of a few prefixes, so that small problems are cut too.
+inline Reglages partageForce(int travailleurs)
+{
+    Reglages r;
+    r.travailleurs = travailleurs;
+    r.unite = 3;
+    r.pasAvantPartage = 0;
+    r.periodePartage = 2;
+    return r;
+}
+
+// The solutions printed as rows, in order: the values after the number
+// and the colon of each row (the row of a single solution included).
+inline std::vector<std::vector<NTL::ZZ>> lignes(const std::string& sortie)
+{
+    std::vector<std::vector<NTL::ZZ>> resultat;
     std::istringstream flux(sortie);
     std::string ligne;
     while (std::getline(flux, ligne)) {
-        const auto deuxPoints = ligne.find("  :      ");
-        if (ligne.rfind("\t \t \t ", 0) != 0 || deuxPoints == std::string::npos)
+        std::istringstream mots(ligne);
+        NTL::ZZ numero;
+        std::string deuxPoints;
+        if (!(mots >> numero >> deuxPoints) || deuxPoints != ":" ||
+            ligne.find("  :  ") == std::string::npos)
             continue;
-        std::istringstream valeurs(ligne.substr(deuxPoints + 9));
-        std::vector<ZZ> solution;
-        ZZ v;
-        while (valeurs >> v)
+        std::vector<NTL::ZZ> solution;
+        NTL::ZZ v;
+        while (mots >> v)
             solution.push_back(v);
         resultat.push_back(solution);
     }
     return resultat;
+}
+
+// The number of solutions the summary gives, or -1 without a summary.
+inline long admet(const std::string& sortie)
+{
+    const auto p = sortie.rfind("admet  ");
+    return p == std::string::npos ? -1 : std::stol(sortie.substr(p + 7));
 }

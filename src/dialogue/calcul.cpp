@@ -1,20 +1,13 @@
 // One calculation: the questions of the set-up dialogue, turned into the
-// search state (reduced fraction, step, bound, start and stop sequences),
-// then the search itself.
+// problem and the first position of its search (reduced fraction, step,
+// bound, start and stop sequences), then the search itself.
 #include <cstdio>
 #include <cstring>
-#include <iostream>
 
 #include "dialogue/dialogue.h"
-#include "search/recherche.h"
-
-namespace {
-
-// Largest number of unknowns accepted; larger answers are asked again.
-const long NMAX = 10000;
 
 // Asks the value of unknown k of a sequence with the three-piece prompt.
-void demandeValeur(int k)
+void Dialogue::demandeValeur(int k)
 {
     re = 0;
     sc = k;
@@ -32,57 +25,54 @@ void demandeValeur(int k)
 
 // The order of a sequence: v is refused (re = 1) with its message when it
 // breaks the order against the previous value.
-void ordre(const ZZ& v, const ZZ& precedente, int longueur)
+void Dialogue::ordre(Recherche& r, const ZZ& v, const ZZ& precedente, int longueur)
 {
     if (longueur == 0 || v == 0)
         return;
-    if (type == 2 && v <= precedente) {
-        std::cout << " \n \t La valeur doit etre strictement superieure a la precedente. Recommencez ! \n";
+    if (r.pb.type == 2 && v <= precedente) {
+        out_ << " \n \t La valeur doit etre strictement superieure a la precedente. Recommencez ! \n";
         re = 1;
-    } else if (type != 2 && v < precedente) {
-        std::cout << " \n \t La valeur doit etre superieur ou egale a la precedente. Recommencez ! \n";
+    } else if (r.pb.type != 2 && v < precedente) {
+        out_ << " \n \t La valeur doit etre superieur ou egale a la precedente. Recommencez ! \n";
         re = 1;
     }
 }
 
-void arriereDuType()
-{
-    if (type == 2)
-        arriere2();
-    else
-        arriere();
-}
-
 // The start sequence, applied to the unknowns as it is typed.
-void sequenceDepart()
+void Dialogue::sequenceDepart(Recherche& r)
 {
+    Probleme& pb = r.pb;
+    Etat<ZZ>& s = r.zz;
     deb3 = 1;
-    s = 0;
-    i = 0;
+    pb.s = 0;
+    s.i = 0;
     stop1 = 0;
-    while (deb3 != 0 && s < n - 1) {
-        demandeValeur(s + 1);
+    while (deb3 != 0 && pb.s < pb.n - 1) {
+        demandeValeur(pb.s + 1);
         deb = valeur;
-        ordre(deb, x2[s], s);
+        ordre(r, deb, pb.x2[pb.s], pb.s);
         deb3 = deb;
         if (re == 1 || deb == 0)
             continue;
-        s++;
-        x2[s] = deb;
+        pb.s++;
+        pb.x2[pb.s] = deb;
         if (stop1 == 1)
             continue;
-        r = maxi(i, D, N);
-        if ((parite == 1 && !IsOdd(deb)) || (parite == 2 && IsOdd(deb)))
+        s.r = r.maxi(s, s.i, s.D, s.N);
+        if ((pb.parite == 1 && !IsOdd(deb)) || (pb.parite == 2 && IsOdd(deb)))
             deb -= 1;
-        if (deb > r)
-            deb = r;
-        if (deb < minr[s]) {
+        if (deb > s.r)
+            deb = s.r;
+        if (deb < s.minr[pb.s]) {
             stop1 = 1;
-            arriereDuType();
+            if (pb.type == 2)
+                r.arriere2(s);
+            else
+                r.arriere(s);
         } else {
-            x[s] = deb;
-            i = s;
-            plu();
+            s.x[pb.s] = deb;
+            s.i = pb.s;
+            r.plu(s);
             if (deb != deb3)
                 stop1 = 1;
         }
@@ -91,106 +81,115 @@ void sequenceDepart()
 
 // The stop sequence, only recorded; asked again until it lies at or below
 // the start sequence.
-void sequenceArret()
+void Dialogue::sequenceArret(Recherche& r)
 {
+    Probleme& pb = r.pb;
     do {
         deb2 = 1;
-        s2 = 0;
-        while (deb2 != 0 && s2 < n - 1) {
-            demandeValeur(s2 + 1);
+        pb.s2 = 0;
+        while (deb2 != 0 && pb.s2 < pb.n - 1) {
+            demandeValeur(pb.s2 + 1);
             deb2 = valeur;
-            ordre(deb2, x3[s2], s2);
+            ordre(r, deb2, pb.x3[pb.s2], pb.s2);
             if (re == 0 && deb2 != 0) {
-                s2++;
-                x3[s2] = deb2;
+                pb.s2++;
+                pb.x3[pb.s2] = deb2;
             }
         }
         refaire = 0;
-        if (s > 0 && s2 > 0) {
-            g = (s < s2) ? s : s2;
+        if (pb.s > 0 && pb.s2 > 0) {
+            g = (pb.s < pb.s2) ? pb.s : pb.s2;
             j = 1;
-            while (j <= g && x2[j] <= x3[j] && refaire == 0) {
-                if (x3[j] != x2[j])
+            while (j <= g && pb.x2[j] <= pb.x3[j] && refaire == 0) {
+                if (pb.x3[j] != pb.x2[j])
                     refaire = 1;
                 else
                     j++;
             }
         }
         if (refaire == 1)
-            std::cout << " \n \t La deuxieme serie de valeurs doit etre sous la premiere, recommencez cette derniere! \n";
+            out_ << " \n \t La deuxieme serie de valeurs doit etre sous la premiere, recommencez cette derniere! \n";
     } while (refaire == 1);
 }
 
-}  // namespace
-
-int calcul()
+int Dialogue::calcul()
 {
-    initialise();
+    Recherche r(&tableau_);
+    r.reglages = reglages;
+    Probleme& pb = r.pb;
+    Etat<ZZ>& s = r.zz;
+    r.initialise();
+    nmess = 0;
+    xn = 0;
+    g = 0;
     pose(2, " \n \n \t Type d'equation :  1  ou  2  ?  : \t");
-    type = valeur2;
+    pb.type = valeur2;
 
     xn = 1;
     do
         pose(4, " \n \n \t Nombre d'inconnues,  n ? : \t");
-    while (valeur > NMAX);
-    n = NTL::conv<int>(valeur);
+    while (valeur > limites::NMAX);
+    pb.n = NTL::conv<int>(valeur);
     xn = 0;
-    dimensionne();
+    r.dimensionne();
 
     xn = 1;
     pose(4, "\n \t Valeur de P ? : \t");
-    P1 = valeur;
+    pb.P1 = valeur;
     pose(4, "\n \t Valeur de Q ? : \t");
-    Q1 = valeur;
+    pb.Q1 = valeur;
     xn = 0;
-    pg = GCD(P1, Q1);
-    P = P1 / pg;
-    Q = Q1 / pg;
+    pb.pg = GCD(pb.P1, pb.Q1);
+    pb.P = pb.P1 / pb.pg;
+    pb.Q = pb.Q1 / pb.pg;
+    r.prepareProbleme();
 
     pose(1, " \n  \n \t Voulez vous selectionner les solutions a afficher, Oui [1] / Non [0]  ? \t");
-    tri = valeur2;
-    if (tri == 1) {
+    pb.tri = valeur2;
+    if (pb.tri == 1) {
         pose(3, "\n \t Parite des inconnues,  PAIRE = 2 ,  IMPAIRE = 1 , INDIFFERENTE = 0 ? \t: ");
-        parite = valeur2;
-        if (parite == 1 || parite == 2)
-            z = 2;
+        pb.parite = valeur2;
+        if (pb.parite == 1 || pb.parite == 2)
+            pb.z = 2;
 
         pose(1, " \n \t Commencer la recherche a partir de valeurs des premieres inconnues,   Oui [1] / Non [0] ?\t: ");
-        seq = valeur2;
-        if (seq == 1) {
-            sequenceDepart();
-        } else if (n > 1) {
+        pb.seq = valeur2;
+        if (pb.seq == 1) {
+            sequenceDepart(r);
+        } else if (pb.n > 1) {
             // x1 at its largest admissible value. With n = 1 the search
             // itself finds the only unknown, as without a selection.
-            i = 0;
-            N = 0;
-            D = 1;
-            r = maxi(i, D, N);
-            x[1] = r1;
-            i = 1;
-            plu();
+            s.i = 0;
+            s.N = 0;
+            s.D = 1;
+            s.r = r.maxi(s, s.i, s.D, s.N);
+            s.x[1] = s.r1;
+            s.i = 1;
+            r.plu(s);
         }
 
         pose(1, "\n \t Terminer la recherche pour certaines valeurs des premieres inconnues,  Oui [1] / Non [0] ?\t: ");
-        seq2 = valeur2;
-        if (seq2 == 1)
-            sequenceArret();
+        pb.seq2 = valeur2;
+        if (pb.seq2 == 1)
+            sequenceArret(r);
 
         nmess = 0;
-        std::cout << std::endl << "\n \t (Pour P/Q = 1, on prouve mathematiquement que la plus grande valeur de xn possible est T(n) = T(n-1)x(T(n-1) + 1) , T1 valant 1.) \n";
+        out_ << std::endl << "\n \t (Pour P/Q = 1, on prouve mathematiquement que la plus grande valeur de xn possible est T(n) = T(n-1)x(T(n-1) + 1) , T1 valant 1.) \n";
         pose(4, "\n  \t Majorant pour xn,  M [rentrez zero sinon] ?  : \t");
-        M = valeur;
+        pb.M = valeur;
     }
 
-    Ma = M;
-    if (parite == 1 && !IsOdd(M) && M != 0)
-        M -= 1;
-    if (parite == 2 && IsOdd(M))
-        M -= 1;
+    pb.Ma = pb.M;
+    if (pb.parite == 1 && !IsOdd(pb.M) && pb.M != 0)
+        pb.M -= 1;
+    if (pb.parite == 2 && IsOdd(pb.M))
+        pb.M -= 1;
 
-    std::cout << "\n \n \n \t S'il y a un grand nombre de solutions, vous pouvez faire une pause au bout de K solutions. ";
+    out_ << "\n \n \n \t S'il y a un grand nombre de solutions, vous pouvez faire une pause au bout de K solutions. ";
     pose(5, "\n \n \t Valeur de K ou autre option que vous avez choisie : \n \n \t [K] / [zero, pas de limite] / [-K (K>1), pas de limite et affichage toutes les K solutions] ?    \t");
-    L = valeur;
+    pb.L = valeur;
 
-    return recherche();
+    const int resultat = r.recherche();
+    compteurs.ajoute(r.compteurs);
+    return resultat;
 }

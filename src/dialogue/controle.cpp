@@ -1,14 +1,11 @@
 // Validated console input: every question of the program is asked here, and
 // asked again, silently, until the answer has the expected form.
-#include <cctype>
 #include <cstring>
-#include <iostream>
 
 #include "dialogue/dialogue.h"
 #include "report/progres.h"
-#include "search/etat.h"
 
-int valtest(char caract1)
+int Dialogue::valtest(char caract1)
 {
     valtest1 = 0;
     valtest2 = 0;
@@ -32,38 +29,38 @@ bool estBlanc(int c)
     return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
 }
 
+bool estSigne(char c) { return c == '+' || c == '-'; }
+
+}  // namespace
+
 // Reads one whitespace-delimited token into entree and sets l1. A token of
 // more than TAILLE-1 characters is read to its end but kept only as a
 // marker of refusal (l1 = -1), so nothing is written past the buffer and
 // memory does not grow with the token.
-void lit()
+void Dialogue::lit()
 {
-    std::cout.flush();
-    std::streambuf* flux = std::cin.rdbuf();
-    const int fin = std::char_traits<char>::eof();
-    int c = flux->sbumpc();
-    while (c != fin && estBlanc(c))
-        c = flux->sbumpc();
-    if (c == fin)
-        throw FinDesEntrees();
+    out_.flush();
+    int c = in_.octet();
+    while (c >= 0 && estBlanc(c))
+        c = in_.octet();
+    if (c < 0)
+        throw FinDesEntrees{in_.erreur()};
     l1 = 0;
     bool tropLong = false;
-    while (c != fin && !estBlanc(c)) {
+    while (c >= 0 && !estBlanc(c)) {
         if (l1 < TAILLE - 1)
             entree[l1++] = static_cast<char>(c);
         else
             tropLong = true;
-        c = flux->sbumpc();
+        c = in_.octet();
     }
     entree[l1] = '\0';
     if (tropLong)
         l1 = -1;
 }
 
-bool estSigne(char c) { return c == '+' || c == '-'; }
-
 // Case 4: "0", or an optional "+" then a digit 1 to 9 and any digits.
-bool entierPositif()
+bool Dialogue::entierPositif()
 {
     for (a = 0, a1 = 0; a < l1; a++, a1 = a) {
         const char c = entree[a];
@@ -101,7 +98,7 @@ bool entierPositif()
 }
 
 // Case 5: "0", or an optional sign then a digit 1 to 9 and any digits.
-bool entierSigne()
+bool Dialogue::entierSigne()
 {
     for (a = 0, a1 = 0; a < l1; a++, a1 = a) {
         const char c = entree[a];
@@ -138,7 +135,7 @@ bool entierSigne()
 }
 
 // Cases 1 to 3: exactly one of the characters allowed.
-bool choix(const char* permis)
+bool Dialogue::choix(const char* permis)
 {
     if (l1 != 1 || entree[0] == '\0' || std::strchr(permis, entree[0]) == nullptr)
         return false;
@@ -146,22 +143,21 @@ bool choix(const char* permis)
     return true;
 }
 
-}  // namespace
-
-int controle(int cas, const char* chaine)
+int Dialogue::controle(int cas, const char* chaine)
 {
     if (cas < 1 || cas > 5)
         return 0;
     refaire = 1;
     l = static_cast<int>(std::strlen(chaine));
-    progresEfface();
+    if (progres_ != nullptr)
+        progres_->efface();
     while (refaire == 1) {
         if (cas == 4 && nmess == 1) {
-            std::cout.write(messa1, lm1);
-            std::cout.write(messa2, lm2);
-            std::cout.write(messa3, lm3);
+            out_.write(messa1, lm1);
+            out_.write(messa2, lm2);
+            out_.write(messa3, lm3);
         } else {
-            std::cout.write(chaine, l);
+            out_.write(chaine, l);
         }
         lit();
         if (l1 <= 0)
@@ -180,7 +176,7 @@ int controle(int cas, const char* chaine)
     return 0;
 }
 
-int pose(int cas, const char* question)
+int Dialogue::pose(int cas, const char* question)
 {
     std::strcpy(message, question);
     return controle(cas, message);

@@ -1,85 +1,88 @@
-// The status line of a long count: elapsed time, solutions counted and the
-// first unknowns, on standard error and only when it is a terminal.
+// The status line of a long count.
 #include "report/progres.h"
 
+#include <csignal>
+#include <sstream>
+#include <string>
 #include <unistd.h>
 
-#include <chrono>
-#include <sstream>
-#include <iostream>
-#include <string>
-
-#include "search/etat.h"
-
-std::int64_t pasFaits = 0;
+#include "search/recherche.h"
 
 namespace {
-
-using Horloge = std::chrono::steady_clock;
-
-bool terminal = false;
-bool affichee = false;
-Horloge::time_point debut, derniere;
 
 // The line must fit one row of a terminal, or the carriage return that
 // erases it would leave its beginning on the row above.
 const std::size_t LARGEUR = 79;
 
-std::string enTexte(Mot v)
-{
-    const bool negatif = v < 0;
-    unsigned __int128 u = negatif ? -static_cast<unsigned __int128>(v) : v;
-    std::string t;
-    do {
-        t.insert(t.begin(), static_cast<char>('0' + static_cast<int>(u % 10)));
-        u /= 10;
-    } while (u != 0);
-    return negatif ? "-" + t : t;
-}
+// Whether a status line is on the terminal. A signal handler can reach
+// nothing else than such a flag: this one is the only state of the program
+// shared by all searches, and it only mirrors what the terminal shows.
+volatile std::sig_atomic_t ligneAffichee = 0;
 
-std::string enTexte(const ZZ& v)
+const char EFFACE[] = "\r\033[K";
+
+extern "C" void finParSignal(int numero)
 {
-    std::ostringstream flux;
-    flux << v;
-    return flux.str();
+    if (ligneAffichee != 0) {
+        const ssize_t ecrit = ::write(2, EFFACE, sizeof EFFACE - 1);
+        (void)ecrit;
+    }
+    std::signal(numero, SIG_DFL);
+    std::raise(numero);
 }
 
 }  // namespace
 
-void progresDebut()
+Progres::Progres(std::ostream& erreur, bool terminal) : erreur_(erreur), terminal_(terminal) {}
+
+void Progres::debut()
 {
-    terminal = isatty(2) == 1;
-    affichee = false;
-    debut = Horloge::now();
+    efface();
+    debut_ = Horloge::now();
 }
 
-void progres()
+void Progres::montre(const Recherche& r)
 {
-    if (!terminal || L >= -1)
+    if (!terminal_ || r.pb.L >= -1)
         return;
     const Horloge::time_point maintenant = Horloge::now();
-    if (maintenant - debut < std::chrono::seconds(2))
+    if (maintenant - debut_ < std::chrono::seconds(2))
         return;
-    if (affichee && maintenant - derniere < std::chrono::seconds(1))
+    if (affichee_ && maintenant - derniere_ < std::chrono::seconds(1))
         return;
-    derniere = maintenant;
+    derniere_ = maintenant;
     const long secondes = static_cast<long>(
-        std::chrono::duration_cast<std::chrono::seconds>(maintenant - debut).count());
-    std::string texte = " " + std::to_string(secondes) + " s   " + std::to_string(K1) + " solutions";
-    // While the search runs on words, the ZZ unknowns are stale.
-    for (int k = 1; k <= i && k <= 3 && k <= n; k++)
-        texte += "   x" + std::to_string(k) + " = " + (w.actif ? enTexte(w.x[k]) : enTexte(x[k]));
+        std::chrono::duration_cast<std::chrono::seconds>(maintenant - debut_).count());
+    std::string texte = " " + std::to_string(secondes) + " s   " + std::to_string(r.res.K1) + " solutions";
+    const int profondeur = r.repere.length() > 0 ? static_cast<int>(r.repere.length()) - 1 : r.i();
+    for (int k = 1; k <= profondeur && k <= 3 && k <= r.pb.n; k++) {
+        std::ostringstream v;
+        v << r.valeurX(k);
+        texte += "   x" + std::to_string(k) + " = " + v.str();
+    }
     if (texte.size() > LARGEUR)
         texte.resize(LARGEUR);
-    std::cout.flush();
-    std::cerr << "\r\033[K" << texte << std::flush;
-    affichee = true;
+    erreur_ << EFFACE << texte << std::flush;
+    affichee_ = true;
+    ligneAffichee = 1;
 }
 
-void progresEfface()
+void Progres::efface()
 {
-    if (!affichee)
+    if (!affichee_)
         return;
-    std::cerr << "\r\033[K" << std::flush;
-    affichee = false;
+    erreur_ << EFFACE << std::flush;
+    affichee_ = false;
+    ligneAffichee = 0;
+}
+
+void Progres::surSignaux()
+{
+    for (int numero : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction actuelle;
+        // A signal ignored at start (nohup, background jobs) stays ignored.
+        if (sigaction(numero, nullptr, &actuelle) == 0 && actuelle.sa_handler == SIG_IGN)
+            continue;
+        std::signal(numero, finParSignal);
+    }
 }

@@ -1,18 +1,33 @@
-// The progress of a long search: the count of its steps, and the status line
-// shown on a terminal's standard error while a partial table counts.
+// The status line of a long count: elapsed time, solutions counted and the
+// first unknowns, on standard error when it is a terminal, erased before
+// the program writes anything else, and when a signal ends the program.
 #pragma once
 
-#include <cstdint>
+#include <chrono>
+#include <ostream>
 
-// Steps of the current search loop, from 0 at its start.
-extern std::int64_t pasFaits;
+class Recherche;
 
-// Starts the clock of a search and notes whether standard error is a terminal.
-void progresDebut();
+class Progres {
+public:
+    // `terminal`: whether standard error is a terminal (nothing is ever
+    // written otherwise).
+    Progres(std::ostream& erreur, bool terminal);
+    // A search begins.
+    void debut();
+    // Draws or refreshes the line, once the partial table has counted for
+    // two seconds, at most once a second.
+    void montre(const Recherche& r);
+    // Erases the line if it is on screen.
+    void efface();
 
-// Called every few thousand steps: draws or refreshes the status line once
-// the partial table has run for two seconds, at most once a second.
-void progres();
+    // Erases the line when SIGINT, SIGTERM or SIGHUP ends the program.
+    static void surSignaux();
 
-// Erases the status line, if one is on screen, before the program writes.
-void progresEfface();
+private:
+    using Horloge = std::chrono::steady_clock;
+    std::ostream& erreur_;
+    bool terminal_;
+    bool affichee_ = false;
+    Horloge::time_point debut_, derniere_;
+};

@@ -1,58 +1,387 @@
-// The search driver: the special-case check, the heading of the table, the
-// search one step at a time, the last row of a partial table and the summary.
-#include <iostream>
-
-#include "report/progres.h"
-#include "report/rapport.h"
-#include "search/mots.h"
+// The search object: its set-up, the display of a solution (affiche), one
+// step on words or on ZZ with the switch between them, and the driver.
 #include "search/recherche.h"
 
-std::int64_t pasMax = 0;
+#include "search/fermeture.h"
+#include "search/machine.h"
+#include "search/partage.h"
 
-int recherche()
+const char* const NOMS_CHEMINS[NB_CHEMINS] = {
+    "pas sur mots",          "pas sur ZZ",          "debordement",        "retour aux mots",
+    "probleme hors mots",    "borne hors mots",     "paires comptees",    "sauts de paires",
+    "P ou Q hors limites",   "inconnue hors limites", "d hors limites",   "c hors limites",
+    "facteurs du crible",    "facteurs seuls",      "facteurs hors crible", "rho de Pollard",
+    "diviseurs au milieu",   "diviseurs directs",   "diviseurs en nombre", "unites partagees",
+    "unites parcourues",
+};
+
+Recherche::Recherche(Sortie* s) : sortie(s) {}
+
+Recherche::~Recherche() = default;
+
+void Recherche::initialise()
+{
+    res.K3 = 0;
+    pb.P = 1;
+    pb.n = 1;
+    zz.N = 0;
+    zz.D = 1;
+    pb.M = 0;
+    zz.i = 0;
+    pb.z = 1;
+    pb.s = 0;
+    pb.s2 = 0;
+    pb.parite = 0;
+    pb.seq = 0;
+    pb.seq2 = 0;
+    surMots = false;
+    fermeture_.reset();
+}
+
+void Recherche::dimensionne()
+{
+    dimensionneEtat();
+    for (Vec<ZZ>* v : {&pb.x2, &pb.x3}) {
+        v->SetLength(pb.n + 1);
+        for (long k = 0; k <= pb.n; k++)
+            (*v)[k] = 0;
+    }
+}
+
+void Recherche::dimensionneEtat()
+{
+    for (Vec<ZZ>* v : {&zz.x, &zz.minr}) {
+        v->SetLength(pb.n + 1);
+        for (long k = 0; k <= pb.n; k++)
+            (*v)[k] = 0;
+    }
+    w.x.SetLength(pb.n + 1);
+    w.minr.SetLength(pb.n + 1);
+    res.x1 = Solution();
+}
+
+template <class T>
+void Recherche::solution(const Vec<T>& x)
+{
+    const int n = pb.n;
+    switch (mode) {
+    case Mode::AFFICHE:
+        affiche(x);
+        if (pb.L < -1)
+            res.x1.prend(x, n);
+        break;
+    case Mode::COMPTE:
+        bilan.nombre++;
+        bilan.m.propose(x[n]);
+        if (bilan.premiere.vide())
+            bilan.premiere.prend(x, n);
+        bilan.derniere.prend(x, n);
+        break;
+    case Mode::RELEVE: {
+        Solution s;
+        s.prend(x, n);
+        releves.push_back(s.valeurs());
+        break;
+    }
+    }
+}
+
+namespace {
+
+Vec<ZZ> versVecZZ(const Vec<ZZ>& x, int) { return x; }
+Vec<ZZ> versVecZZ(const Vec<Mot>& x, int n)
+{
+    Vec<ZZ> v;
+    v.SetLength(n + 1);
+    for (int k = 0; k <= n; k++)
+        enZZ(v[k], x[k]);
+    return v;
+}
+
+}  // namespace
+
+template <class T>
+std::int64_t Recherche::affiche(const Vec<T>& x)
+{
+    const int n = pb.n;
+    const ZZ& L = pb.L;
+    res.K1++;
+    if (L > 0)
+        res.K2++;
+    if (L < -1) {
+        res.K3++;
+        if (L == -res.K3)
+            res.K3 = 0;
+    }
+    if (L > -1 || (L < -1 && res.K3 == 1)) {
+        sortie->ligne(res.K1, versVecZZ(x, n), n);
+        if (L < -1 && i() >= 0)
+            sortie->ligneVide();
+    }
+    res.m.propose(x[n]);
+    if (res.K1 == 1)
+        res.m1 = x[1];
+    if (res.m1.compare(x[1]) >= 0)
+        res.m1 = x[1];
+    if (L == res.K2 && L != 0) {
+        pb.L = sortie->pause();
+        res.K2 = 0;
+    }
+    return res.K1;
+}
+
+bool Recherche::ligneParmi(std::int64_t cnt) const
+{
+    const ZZ& L = pb.L;
+    if (L >= -1)
+        return cnt > 0;
+    // Rows go to the solutions that bring K3 to 1.
+    const ZZ periode = -L;
+    if (!tient(periode, 62))
+        return res.K3 == 0 && cnt > 0;
+    const std::int64_t K = NTL::conv<long>(periode);
+    std::int64_t premier = ((1 - res.K3) % K + K) % K;
+    if (premier == 0)
+        premier = K;
+    return cnt >= premier;
+}
+
+bool Recherche::ajouteBloc(std::int64_t cnt, const Solution& premiere, const Solution& derniere,
+                           const Maximum& xn)
+{
+    switch (mode) {
+    case Mode::RELEVE:
+        return false;
+    case Mode::COMPTE:
+        bilan.nombre += cnt;
+        bilan.m.propose(xn.valeur());
+        if (bilan.premiere.vide())
+            bilan.premiere = premiere;
+        bilan.derniere = derniere;
+        return true;
+    case Mode::AFFICHE:
+        break;
+    }
+    if (ligneParmi(cnt))
+        return false;
+    const ZZ periode = -pb.L;
+    res.K1 += cnt;
+    if (tient(periode, 62)) {
+        const std::int64_t K = NTL::conv<long>(periode);
+        res.K3 = (res.K3 + cnt) % K;
+    } else {
+        res.K3 += cnt;
+    }
+    res.m.propose(xn.valeur());
+    const Valeur x1 = derniere.premiere();
+    if (res.K1 == cnt || res.m1.compare(x1) >= 0)
+        res.m1 = x1;
+    res.x1 = derniere;
+    return true;
+}
+
+bool Recherche::versMots()
+{
+    if (!reglages.raccourcis || zz.i < 0)
+        return false;
+    const ZZ& grand = pb.P > pb.Q ? pb.P : pb.Q;
+    const long bitsProbleme = NTL::NumBits(grand) + NTL::NumBits(ZZ(pb.n)) + 1;
+    if (bitsProbleme + 1 > limites::BUDGET_MOTS) {
+        compteurs.n[PROBLEME_HORS_MOTS]++;
+        return false;
+    }
+    if (bitsProbleme + NTL::NumBits(zz.D) > limites::BUDGET_MOTS ||
+        !tient(zz.N, limites::BUDGET_MOTS))
+        return false;
+    for (int k = 0; k <= zz.i; k++)
+        if (!tient(zz.x[k], limites::BUDGET_MOTS) || !tient(zz.minr[k], limites::BUDGET_MOTS))
+            return false;
+    for (int k = 0; k <= pb.n; k++) {
+        w.x[k] = k <= zz.i ? enMot(zz.x[k]) : Mot(0);
+        w.minr[k] = k <= zz.i ? enMot(zz.minr[k]) : Mot(0);
+    }
+    w.N = enMot(zz.N);
+    w.D = enMot(zz.D);
+    w.i = zz.i;
+    surMots = true;
+    return true;
+}
+
+void Recherche::prepareProbleme()
+{
+    w.P = enMot(pb.P);
+    w.Q = enMot(pb.Q);
+    // A bound above every word never binds on words.
+    if (tient(pb.M, 127)) {
+        w.M = enMot(pb.M);
+    } else {
+        w.M = 0;
+        compteurs.n[BORNE_HORS_MOTS]++;
+    }
+    w.x31 = pb.s2 >= 1 && tient(pb.x3[1], 127);
+    w.x3un = w.x31 ? enMot(pb.x3[1]) : Mot(0);
+    zz.P = pb.P;
+    zz.Q = pb.Q;
+    zz.M = pb.M;
+    zz.x31 = pb.s2 >= 1;
+    zz.x3un = pb.x3[1];
+}
+
+void Recherche::versZZ()
+{
+    for (int k = 0; k <= pb.n; k++) {
+        enZZ(zz.x[k], w.x[k]);
+        enZZ(zz.minr[k], w.minr[k]);
+    }
+    enZZ(zz.N, w.N);
+    enZZ(zz.D, w.D);
+    zz.i = w.i;
+    surMots = false;
+}
+
+const Etat<ZZ>& Recherche::etatZZ()
+{
+    if (surMots) {
+        for (int k = 0; k <= pb.n; k++) {
+            enZZ(zz.x[k], w.x[k]);
+            enZZ(zz.minr[k], w.minr[k]);
+        }
+        enZZ(zz.N, w.N);
+        enZZ(zz.D, w.D);
+        zz.i = w.i;
+    }
+    return zz;
+}
+
+void Recherche::place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr)
+{
+    surMots = false;
+    zz.N = 0;
+    zz.D = 1;
+    for (int t = 0; t <= k; t++) {
+        zz.x[t] = x[t];
+        zz.minr[t] = minr[t];
+        if (t >= 1) {
+            zz.i = t;
+            plu(zz);
+        }
+    }
+    zz.i = k;
+    versMots();
+}
+
+void Recherche::pasMots()
+{
+    compteurs.n[PAS_MOTS]++;
+    if (w.i == pb.n - 1 && pb.n >= 2) {
+        if (!fermeture_)
+            fermeture_ = std::make_unique<Fermeture>(*this);
+        fermeture_->avance(*this);
+    }
+    const int i0 = w.i;
+    montres_ = 0;
+    try {
+        if (pb.type == 2)
+            suite2(w);
+        else
+            suite(w);
+    } catch (const Debordement&) {
+        // Redone on ZZ from where it began: only the depth may have moved
+        // (a descent whose sum overflowed); backtracks only lower values
+        // and never overflow.
+        compteurs.n[DEBORDEMENT]++;
+        w.i = i0;
+        versZZ();
+#ifdef VERIFIE_LIMITES
+        ZZ N(0), D(1);
+        for (int k = 1; k <= zz.i; k++) {
+            N = zz.x[k] * N + D;
+            D *= zz.x[k];
+        }
+        ASSERT_LIMITE(N == zz.N && D == zz.D);
+#endif
+        aSauter_ = montres_;
+        if (pb.type == 2)
+            suite2(zz);
+        else
+            suite(zz);
+        aSauter_ = 0;
+    }
+}
+
+ZZ Recherche::valeurX(int k) const
+{
+    if (repere.length() > k)
+        return repere[k];
+    return surMots ? enZZ(w.x[k]) : zz.x[k];
+}
+
+void Recherche::pas()
+{
+    ++pasFaits;
+    if (budget != nullptr) {
+        if (budget->fetch_sub(1, std::memory_order_relaxed) <= 0)
+            throw TropDePas();
+    } else if (reglages.pasMax != 0 && pasFaits > reglages.pasMax) {
+        throw TropDePas();
+    }
+    if (surMots) {
+        pasMots();
+        return;
+    }
+    compteurs.n[PAS_ZZ]++;
+    if (pb.type == 2)
+        suite2(zz);
+    else
+        suite(zz);
+    if (reglages.raccourcis && zz.i >= 0 && versMots())
+        compteurs.n[RETOUR_MOTS]++;
+}
+
+int Recherche::recherche()
 {
     cas = exeptions();
     if (cas == 2)
         return 0;
-    if (L > -1)
-        std::cout << std::endl << "\n \t \t Tableau des solutions numerotees : ";
-    else if (L < -1)
-        std::cout << std::endl << "\n \t \t Tableau partiel des solutions numerotees : ";
-    std::cout << std::endl << std::endl;
-
-    m = 0;
-    x[0] = 0;
-    m1 = z;
-    K1 = 0;
-    K2 = 0;
+    sortie->entete(pb.L);
+    res.m.efface();
+    zz.x[0] = 0;
+    res.m1 = Mot(pb.z);
+    res.K1 = 0;
+    res.K2 = 0;
     pasFaits = 0;
-    progresDebut();
-    aideDebut();
-    // The helper process ends with the search, however the search ends.
-    struct Fin {
-        ~Fin() { aideFin(); }
-    } fin;
-    while (i >= 0) {
-        if (L == -1) {
-            progresEfface();
+    prepareProbleme();
+    if (reglages.raccourcis)
+        versMots();
+    while (i() >= 0) {
+        if (pb.L == -1)
             return 0;  // stopped by the user: no summary
+        if (partageable(*this)) {
+            partage(*this);
+            continue;
         }
-        ++pasFaits;
-        if (pasMax != 0 && pasFaits > pasMax)
-            throw TropDePas();
+        pas();
         // The clock is read only every 4096 steps: a step is much cheaper.
         if ((pasFaits & 4095) == 0)
-            progres();
-        if (type == 2)
-            suite2();
-        else
-            suite();
-        aideEtape();
+            sortie->progres(*this);
     }
-    progresEfface();
-    if (L < -1 && K1 != 0)
-        ligne(K1, x1);
-    resultat();
-    std::cout << std::endl << " \n \t FIN DU CALCUL" << std::endl << std::endl << std::endl;
+    if (pb.L < -1 && res.K1 != 0)
+        sortie->ligne(res.K1, res.x1.valeurs(), pb.n);
+    sortie->resultat(*this);
     return 0;
 }
+
+template void Recherche::plu(Etat<ZZ>&);
+template void Recherche::plu(Etat<Mot>&);
+template void Recherche::moin(Etat<ZZ>&);
+template void Recherche::moin(Etat<Mot>&);
+template ZZ Recherche::maxi(Etat<ZZ>&, int, const ZZ&, const ZZ&);
+template Mot Recherche::maxi(Etat<Mot>&, int, const Mot&, const Mot&);
+template int Recherche::suite(Etat<ZZ>&);
+template int Recherche::suite(Etat<Mot>&);
+template int Recherche::arriere(Etat<ZZ>&);
+template int Recherche::arriere(Etat<Mot>&);
+template int Recherche::suite2(Etat<ZZ>&);
+template int Recherche::suite2(Etat<Mot>&);
+template int Recherche::arriere2(Etat<ZZ>&);
+template int Recherche::arriere2(Etat<Mot>&);

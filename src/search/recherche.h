@@ -1,24 +1,203 @@
-// The search routines: partial-sum arithmetic, bounds, both enumerations,
-// the special cases and the driver of one search.
+// One search: the problem, its walking state on ZZ and on words, its
+// results, and the routines that move it: the partial sum (plu, moin), the
+// bounds of the next unknown (maxi), the steps of both types (suite,
+// arriere, suite2, arriere2), the special cases (exeptions), the display of
+// a solution (affiche) and the driver (recherche). Any number of searches
+// can run side by side; each owns everything it changes.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
 #include "search/etat.h"
+#include "search/limites.h"
+#include "search/probleme.h"
+#include "search/resultats.h"
+#include "search/sortie.h"
 
-void plu();   // adds 1/x[i] to N/D
-void moin();  // removes 1/x[i] from N/D
+class Fermeture;
 
-// Bounds of unknown k+1 after x[1..k] (k = i) with sum Nk/Dk: returns the
-// largest admissible value (also left in r1), or 0 when the search ends.
-ZZ maxi(int k, ZZ Dk, ZZ Nk);
+// Tunables and test switches of one search.
+struct Reglages {
+    // The shortcuts: words, and the closing of the last two unknowns from
+    // divisors. Off, the search is the plain step machine on ZZ.
+    bool raccourcis = true;
+    // Threads of a count shared between cores; 0: every core.
+    int travailleurs = 0;
+    // Estimated prefixes per work unit, and the steps before a count is
+    // shared: tests lower both to share small counts.
+    double unite = limites::UNITE;
+    std::int64_t pasAvantPartage = limites::PAS_AVANT_PARTAGE;
+    // Steps allowed to the whole search, for tests and fuzzing; past them
+    // the search throws TropDePas. 0: no bound.
+    std::int64_t pasMax = 0;
+    // A count is shared only when rows of the partial table are at least
+    // this far apart: each unit holding a row is walked twice.
+    long periodePartage = 1024;
+    // Limits of the factorisations, lowered by tests so that the paths for
+    // large numbers run on small problems.
+    int bitsCrible = limites::BITS_CRIBLE;
+    std::int64_t fenetre = limites::FENETRE;
+    std::int64_t marcheCourte = limites::MARCHE_COURTE;
+    int bitsFactorisation = limites::BITS_FACTORISATION;
+    int bitsD = limites::BITS_D;
+    int bitsC = limites::BITS_C;
+};
 
-int suite();     // one forward step, type 1
-int arriere();   // one backtrack step, type 1
-int suite2();    // one forward step, type 2
-int arriere2();  // one backtrack step, type 2
+// The search went past Reglages::pasMax.
+struct TropDePas {};
 
-// Shows the solution in x[1..n] unless it lies below the stop sequence,
-// in which case the search ends (i = -1) and 0 is returned.
-int montre();
+// The paths a search can take besides the plain step machine; a test
+// requires each of them to be taken.
+enum Chemin {
+    PAS_MOTS,           // steps on words
+    PAS_ZZ,             // steps on ZZ
+    DEBORDEMENT,        // a word step overflowed and was redone on ZZ
+    RETOUR_MOTS,        // the search came back to words
+    PROBLEME_HORS_MOTS, // P or Q beyond words: the search stays on ZZ
+    BORNE_HORS_MOTS,    // M above every word: no bound on words
+    FERME_COMPTE,       // the pairs of a prefix counted at once
+    FERME_SAUT,         // the walk of x(n-1) jumped to a completing value
+    HORS_LIMITES_PQ,    // P or Q beyond the closing: the plain walk
+    HORS_LIMITES_X,     // an unknown of the prefix beyond 64 bits
+    HORS_LIMITES_D,     // the denominator of the remainder beyond 2^125
+    HORS_LIMITES_C,     // its numerator beyond 2^62
+    FACTEURS_CRIBLE,    // a value of x(n-2) factorised from a sieve window
+    FACTEURS_SEULS,     // a value factorised alone (trial division, rho)
+    FACTEURS_HORS_CRIBLE, // a value of x(n-2) beyond the sieve, alone
+    FACTEURS_RHO,       // Pollard's rho found a factor
+    DIVISEURS_MILIEU,   // divisors matched by residues, meet in the middle
+    DIVISEURS_DIRECTS,  // divisors listed one by one
+    DIVISEURS_FORME,    // the count of divisors from their number (c <= 2)
+    PARTAGE_UNITE,      // a work unit counted by a worker
+    PARTAGE_MARCHE,     // a work unit walked by the search itself to show a row
+    NB_CHEMINS
+};
+extern const char* const NOMS_CHEMINS[NB_CHEMINS];
 
-int exeptions();  // special-case check: 2 when no search must run
-int recherche();  // the search driver, second phase of a calculation
+struct Compteurs {
+    std::int64_t n[NB_CHEMINS] = {};
+    void ajoute(const Compteurs& autre)
+    {
+        for (int k = 0; k < NB_CHEMINS; k++)
+            n[k] += autre.n[k];
+    }
+};
+
+// What a search does with each solution it finds.
+enum class Mode {
+    AFFICHE,  // numbers and shows it (affiche): the search of a calculation
+    COMPTE,   // adds it to `bilan`: a worker of a shared count
+    RELEVE,   // keeps it in `releves`: the walk that cuts a count into units
+};
+
+class Recherche {
+public:
+    explicit Recherche(Sortie* sortie = nullptr);
+    ~Recherche();
+    Recherche(const Recherche&) = delete;
+    Recherche& operator=(const Recherche&) = delete;
+
+    Probleme pb;
+    Reglages reglages;
+    Compteurs compteurs;
+    Sortie* sortie;
+    Mode mode = Mode::AFFICHE;
+
+    // The walking state: on ZZ, or on words while every number fits.
+    Etat<ZZ> zz;
+    Etat<Mot> w;
+    bool surMots = false;
+
+    Resultats res;
+    Bilan bilan;                     // Mode::COMPTE
+    std::vector<Vec<ZZ>> releves;    // Mode::RELEVE
+    std::int64_t pasFaits = 0;       // steps of this search
+    // Sharing: given up after a unit was left unexpectedly; the steps that
+    // all workers may still take (tests); the signal that a worker gives
+    // its unit up.
+    bool partageInterdit = false;
+    std::atomic<std::int64_t>* budget = nullptr;
+    const std::atomic<bool>* abandon = nullptr;
+    // The prefix of the unit being merged, for the status line.
+    Vec<ZZ> repere;
+
+    // The special-case check.
+    int cas = 0;
+    ZZ m0, Pm0, Qm0;
+    int T0 = 0;
+
+    // Set-up of a calculation: the reset, then the vectors once n is known.
+    void initialise();
+    void dimensionne();
+    // The walking state alone sized for n, for a search of a problem
+    // already set up (a worker, a cutting walk).
+    void dimensionneEtat();
+    // The depth of whichever state holds the search.
+    int i() const { return surMots ? w.i : zz.i; }
+
+    // The routines, on either number type.
+    template <class T> void plu(Etat<T>& s);
+    template <class T> void moin(Etat<T>& s);
+    template <class T> T maxi(Etat<T>& s, int k, const T& Dk, const T& Nk);
+    template <class T> int suite(Etat<T>& s);
+    template <class T> int arriere(Etat<T>& s);
+    template <class T> int suite2(Etat<T>& s);
+    template <class T> int arriere2(Etat<T>& s);
+    template <class T> int montre(Etat<T>& s);
+    template <class T> std::int64_t affiche(const Vec<T>& x);
+
+    int exeptions();
+    // The search driver: the special-case check, the heading, the search
+    // step by step (shared between threads when it is a long count), the
+    // last row of a partial table and the summary.
+    int recherche();
+
+    // One step of the search: forward (suite or suite2, on words while they
+    // fit), with the closing of the last two unknowns before it.
+    void pas();
+    // The problem's numbers copied into both states, after the dialogue
+    // changed them.
+    void prepareProbleme();
+    // The search on words when everything fits; false when it cannot be.
+    bool versMots();
+    void versZZ();
+    // The state on ZZ, brought up to date (x[1..n], minr, N, D, i).
+    const Etat<ZZ>& etatZZ();
+    // Places the search at x[1..k] (with their minr), depth k, as a step
+    // reaching them would: the start of a work unit.
+    void place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr);
+    // Adds `cnt` solutions found at once (the pairs of a prefix), the last
+    // of them `derniere`, the largest xn among them `xn`; false, with
+    // nothing changed, when a row of the table would fall among them.
+    bool ajouteBloc(std::int64_t cnt, const Solution& premiere, const Solution& derniere,
+                    const Maximum& xn);
+    // Whether a row of the table falls among the next cnt solutions.
+    bool ligneParmi(std::int64_t cnt) const;
+    // A solution met by the cutting walk of a shared count, shown in turn.
+    void montreReleve(const Vec<ZZ>& x) { solution(x); }
+    // The search is over.
+    void termine()
+    {
+        zz.i = -1;
+        w.i = -1;
+    }
+    // x[k] of the current position (for a shared count, of the unit being
+    // merged), for the status line.
+    ZZ valeurX(int k) const;
+
+private:
+    template <class T> void teststop(Etat<T>& s);
+    template <class T> int fin(Etat<T>& s);
+    template <class T> void bornePlus(Etat<T>& s, int k, long h);
+    template <class T> void progression(Etat<T>& s, int k);
+    template <class T> bool puissanceTropGrande(const Etat<T>& s, long h);
+    template <class T> void solution(const Vec<T>& x);
+    void pasMots();
+
+    std::unique_ptr<Fermeture> fermeture_;
+    int montres_ = 0;      // solutions shown by the current word step
+    int aSauter_ = 0;      // ... to pass over when the step is redone on ZZ
+};

@@ -3,29 +3,32 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
 
-#include "outils.h"
+#include "dialogue/dialogue.h"
 
 namespace {
 
-// Asks one question of case cas with the answers `reponses`; returns what
-// was printed. Ends the test with a failure if input runs out.
-std::string demande(int cas, const std::string& reponses, int refuseZero = 0)
-{
-    Console console(reponses);
-    xn = refuseZero;
-    nmess = 0;
-    controle(cas, "Q?");
-    xn = 0;
-    return console.sortie();
-}
+using NTL::ZZ;
 
-// How many times the prompt "Q?" was printed: one per attempt.
-int essais(const std::string& sortie)
+// One dialogue reading `reponses`, its output kept.
+struct Console {
+    explicit Console(const std::string& reponses) : entree(reponses), d(entree, sortie) {}
+    Entree entree;
+    std::ostringstream sortie;
+    Dialogue d;
+};
+
+// Asks one question of case cas; returns how many attempts it took (the
+// prompt "Q?" is printed once per attempt) and leaves the answer in c.
+int essais(Console& c, int cas, int refuseZero = 0)
 {
+    c.d.xn = refuseZero;
+    c.d.controle(cas, "Q?");
+    const std::string s = c.sortie.str();
     int compte = 0;
-    for (auto p = sortie.find("Q?"); p != std::string::npos; p = sortie.find("Q?", p + 1))
+    for (auto p = s.find("Q?"); p != std::string::npos; p = s.find("Q?", p + 1))
         compte++;
     return compte;
 }
@@ -34,110 +37,92 @@ int essais(const std::string& sortie)
 
 TEST(Controle, ChoiceCasesTakeExactlyOneAllowedCharacter)
 {
-    // Yes/no: 10, 01, y, "1." are refused; 1 is taken on the fifth attempt.
-    EXPECT_EQ(essais(demande(1, "10 01 y 1. 1")), 5);
-    EXPECT_EQ(valeur2, 1);
-    EXPECT_EQ(essais(demande(1, "0")), 1);
-    EXPECT_EQ(valeur2, 0);
-    // Choice of two: 0 refused, 2 taken.
-    EXPECT_EQ(essais(demande(2, "0 3 2")), 3);
-    EXPECT_EQ(valeur2, 2);
-    // Choice of three: 2 taken at once, 3 and + refused.
-    EXPECT_EQ(essais(demande(3, "3 + 2")), 3);
-    EXPECT_EQ(valeur2, 2);
+    Console oui("10 01 y 1. 1");
+    EXPECT_EQ(essais(oui, 1), 5);
+    EXPECT_EQ(oui.d.valeur2, 1);
+    Console deux("0 3 2");
+    EXPECT_EQ(essais(deux, 2), 3);
+    EXPECT_EQ(deux.d.valeur2, 2);
+    Console trois("3 + 2");
+    EXPECT_EQ(essais(trois, 3), 3);
+    EXPECT_EQ(trois.d.valeur2, 2);
+    // A NUL byte is not the end of the string of allowed characters.
+    Console binaire(std::string("\0 \x01 \xff\r\n1", 8));
+    EXPECT_EQ(essais(binaire, 1), 4);
+    EXPECT_EQ(binaire.d.valeur2, 1);
 }
 
 TEST(Controle, NonNegativeIntegers)
 {
-    EXPECT_EQ(essais(demande(4, "+7")), 1);
-    EXPECT_EQ(valeur, 7);
-    // Each of these is refused, then 12 is taken.
-    EXPECT_EQ(essais(demande(4, "-7 007 +0 + 7+ 7a 1e5 +-3 12")), 9);
-    EXPECT_EQ(valeur, 12);
-    EXPECT_EQ(essais(demande(4, "0")), 1);
-    EXPECT_EQ(valeur, 0);
-    // 0 refused when it cannot be an answer (n, P, Q).
-    EXPECT_EQ(essais(demande(4, "0 5", 1)), 2);
-    EXPECT_EQ(valeur, 5);
-    // Exact whatever the number of digits.
-    const std::string soixante = "123456789012345678901234567890123456789012345678901234567890";
-    demande(4, soixante);
-    EXPECT_EQ(valeur, NTL::conv<ZZ>(soixante.c_str()));
+    Console refus("-7 007 +0 + 7+ 7a 1e5 +-3 +12");
+    EXPECT_EQ(essais(refus, 4), 9);
+    EXPECT_EQ(refus.d.valeur, 12);
+    Console zero("0");
+    EXPECT_EQ(essais(zero, 4), 1);
+    EXPECT_EQ(zero.d.valeur, 0);
+    Console sansZero("0 5");  // n, P, Q
+    EXPECT_EQ(essais(sansZero, 4, 1), 2);
+    EXPECT_EQ(sansZero.d.valeur, 5);
+    // Exact whatever the number of digits, up to 199.
+    const std::string chiffres(199, '7');
+    Console long199(chiffres);
+    essais(long199, 4);
+    EXPECT_EQ(long199.d.valeur, NTL::conv<ZZ>(chiffres.c_str()));
 }
 
 TEST(Controle, SignedIntegers)
 {
-    demande(5, "-1");
-    EXPECT_EQ(valeur, -1);
-    demande(5, "-25");
-    EXPECT_EQ(valeur, -25);
-    demande(5, "+7");
-    EXPECT_EQ(valeur, 7);
-    demande(5, "-12");
-    EXPECT_EQ(valeur, -12);
-    demande(5, "0");
-    EXPECT_EQ(valeur, 0);
-    demande(5, "-1000000000000000000000000000001");
-    EXPECT_EQ(valeur, NTL::conv<ZZ>("-1000000000000000000000000000001"));
-    EXPECT_EQ(essais(demande(5, "-0 --2 2- - + 05 -05 3")), 8);
-    EXPECT_EQ(valeur, 3);
+    Console moins("-0 --2 2- - + 05 -05 -25");
+    EXPECT_EQ(essais(moins, 5), 8);
+    EXPECT_EQ(moins.d.valeur, -25);
+    Console grand("-1000000000000000000000000000001");
+    essais(grand, 5);
+    EXPECT_EQ(grand.d.valeur, NTL::conv<ZZ>("-1000000000000000000000000000001"));
+    Console plus("+7");
+    essais(plus, 5);
+    EXPECT_EQ(plus.d.valeur, 7);
 }
 
 TEST(Controle, TwoAnswersOnOneLineServeTwoQuestions)
 {
-    Console console("1 3\n");
-    controle(2, "Type?");
-    EXPECT_EQ(valeur2, 1);
-    xn = 1;
-    controle(4, "n?");
-    xn = 0;
-    EXPECT_EQ(valeur, 3);
-    EXPECT_EQ(console.sortie(), "Type?n?");
+    Console c("1 3\n");
+    c.d.controle(2, "Type?");
+    c.d.xn = 1;
+    c.d.controle(4, "n?");
+    EXPECT_EQ(c.d.valeur2, 1);
+    EXPECT_EQ(c.d.valeur, 3);
+    EXPECT_EQ(c.sortie.str(), "Type?n?");
 }
 
 TEST(Controle, ThreePiecePromptReplacesTheText)
 {
-    Console console("x 4");
-    std::strcpy(messa1, "\n \t  xZZZ");
-    lm1 = 6;
-    std::strcpy(messa2, "3");
-    lm2 = 1;
-    std::strcpy(messa3, " =  ([0] si fin) ?  ");
-    lm3 = 20;
-    nmess = 1;
-    controle(4, "ignored");
-    nmess = 0;
-    EXPECT_EQ(valeur, 4);
-    // Only lm1 characters of messa1 are shown; the prompt comes back after "x".
-    EXPECT_EQ(console.sortie(), "\n \t  x3 =  ([0] si fin) ?  \n \t  x3 =  ([0] si fin) ?  ");
+    Console c("x 4");
+    std::strcpy(c.d.messa1, "\n \t  xZZZ");
+    c.d.lm1 = 6;
+    std::strcpy(c.d.messa2, "3");
+    c.d.lm2 = 1;
+    std::strcpy(c.d.messa3, " =  ([0] si fin) ?  ");
+    c.d.lm3 = 20;
+    c.d.nmess = 1;
+    c.d.controle(4, "ignored");
+    EXPECT_EQ(c.d.valeur, 4);
+    // Only lm1 characters of messa1 are shown, once per attempt.
+    EXPECT_EQ(c.sortie.str(), "\n \t  x3 =  ([0] si fin) ?  \n \t  x3 =  ([0] si fin) ?  ");
 }
 
 TEST(Controle, LongTokensAreRefusedWithoutOverflow)
 {
-    const std::string cent99(199, '7');
-    demande(4, cent99);
-    EXPECT_EQ(valeur, NTL::conv<ZZ>(cent99.c_str()));
-    const std::string deuxCents(200, '7');
-    EXPECT_EQ(essais(demande(4, deuxCents + " " + std::string(100000, '9') + " 5")), 3);
-    EXPECT_EQ(valeur, 5);
-}
-
-TEST(Controle, BinaryGarbageIsRefused)
-{
-    EXPECT_EQ(essais(demande(1, std::string("\0 \x01 \xff\r\n1", 8))), 4);
-    EXPECT_EQ(valeur2, 1);
+    Console c(std::string(200, '7') + " " + std::string(100000, '9') + " 5");
+    EXPECT_EQ(essais(c, 4), 3);
+    EXPECT_EQ(c.d.valeur, 5);
 }
 
 TEST(Controle, EndOfInputStopsAsking)
 {
-    Console console("  \n 7x ");
-    EXPECT_THROW(controle(4, "Q?"), FinDesEntrees);
-    EXPECT_EQ(console.sortie(), "Q?Q?");
-}
-
-TEST(Controle, UnknownCaseAsksNothing)
-{
-    Console console("1");
-    EXPECT_EQ(controle(6, "Q?"), 0);
-    EXPECT_EQ(console.sortie(), "");
+    Console c("  \n 7x ");
+    EXPECT_THROW(c.d.controle(4, "Q?"), FinDesEntrees);
+    EXPECT_EQ(c.sortie.str(), "Q?Q?");
+    Console rien("1");
+    EXPECT_EQ(rien.d.controle(6, "Q?"), 0);  // no such case: nothing asked
+    EXPECT_EQ(rien.sortie.str(), "");
 }

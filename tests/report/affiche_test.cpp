@@ -4,7 +4,6 @@
 // written out in full.
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <string>
 
 #include "../outils.h"
@@ -89,29 +88,29 @@ const std::string BILAN511_FIN =
     " \n \t  220  est la plus grande valeur prise par xn. "
     " \n \t  3  est la plus petite valeur prise par x1. \n ";
 
-// A whole search driven as a calculation would drive it, with `reponses`
-// typed at the pauses.
-std::string calcule(int type_, int n_, long p, long q, long k, const std::string& reponses)
+// A calculation without selection and with the display option k, the
+// answers `reponses` typed at the pauses: what it prints after the last
+// question and before the separator.
+std::string calcule(int type, int n, long p, long q, long k, const std::string& reponses,
+                    const Reglages& reglages = Reglages())
 {
-    prepare(type_, n_, p, q, 0, 0, k);
-    Console console(reponses);
-    recherche();
-    return console.sortie();
+    const std::string sortie =
+        session("0 " + std::to_string(type) + " " + std::to_string(n) + " " + std::to_string(p) + " " +
+                    std::to_string(q) + " 0 " + std::to_string(k) + " " + reponses + " 0",
+                reglages)
+            .sortie;
+    const std::string question = "toutes les K solutions] ?    \t";
+    const auto debut = sortie.find(question) + question.size();
+    return sortie.substr(debut, sortie.find("-----", debut) - debut);
 }
 
 }  // namespace
-
-TEST(Pause, QuestionHas189Characters)
-{
-    EXPECT_EQ(PAUSE.size(), 189u);  // guards the expected text itself
-}
 
 TEST(Pause, EveryThreeThenTwoThenNoMore)
 {
     EXPECT_EQ(calcule(1, 2, 1, 12, 3, "2 0"),
               TETE + D12[1] + D12[2] + D12[3] + PAUSE + APRES + D12[4] + D12[5] + PAUSE + APRES +
                   D12[6] + D12[7] + D12[8] + BILAN12 + FIN);
-    EXPECT_EQ(K2, 0);
 }
 
 TEST(Pause, AfterEveryRowAndAfterTheLastOne)
@@ -123,20 +122,9 @@ TEST(Pause, AfterEveryRowAndAfterTheLastOne)
                   " \n \t Des inconnues d'une meme solution pouvant etre egales. \n" + BILAN511_FIN + FIN);
 }
 
-TEST(Pause, NoneWithZeroAndExtremesOverAllRows)
-{
-    EXPECT_EQ(calcule(2, 3, 5, 11, 0, ""),
-              TETE + D511[1] + D511[2] + D511[3] + BILAN511_DEBUT +
-                  " \n \t Les inconnues d'une meme solution etant toutes differentes. \n" + BILAN511_FIN +
-                  FIN);
-    EXPECT_EQ(m, 220);
-    EXPECT_EQ(m1, 3);
-}
-
 TEST(Pause, MinusOneStopsWithoutSummary)
 {
     EXPECT_EQ(calcule(1, 2, 1, 12, 2, "-1"), TETE + D12[1] + D12[2] + PAUSE + APRES);
-    EXPECT_EQ(K1, 2);
 }
 
 TEST(Pause, MinusFourTurnsToThePartialTable)
@@ -146,70 +134,35 @@ TEST(Pause, MinusFourTurnsToThePartialTable)
                   FIN);
 }
 
-TEST(TableauPartiel, SevenSolutionsShowOneFourSevenThenSevenAgain)
+TEST(TableauPartiel, RowsOneFourSevenThenTheLastAgain)
 {
     EXPECT_EQ(calcule(1, 2, 1, 64, -3, ""),
               PARTIEL + D64[1] + "\n" + D64[4] + "\n" + D64[7] + "\n" + D64[7] + BILAN64 + FIN);
-}
-
-TEST(TableauPartiel, FiveSolutionsShowOneFourThenTheLast)
-{
     EXPECT_EQ(calcule(1, 2, 1, 6, -3, ""), PARTIEL + D6[1] + "\n" + D6[4] + "\n" + D6[5] + BILAN6 + FIN);
+    // The largest xn belongs to the first solution, not the last.
+    EXPECT_EQ(calcule(2, 3, 5, 11, -5, ""),
+              PARTIEL + D511[1] + "\n" + D511[3] + BILAN511_DEBUT +
+                  " \n \t Les inconnues d'une meme solution etant toutes differentes. \n" + BILAN511_FIN + FIN);
 }
 
-TEST(TableauPartiel, LastRowOnlyAfterSomeSolution)
+// A shared count shows the rows of the partial table where the search alone
+// shows them, for every period, the rows falling at the edges of the units
+// or inside them, with any number of workers.
+TEST(TableauPartiel, SharedCountsShowTheSameRows)
 {
-    // Type 2, n = 3, P/Q = 1: (2, 3, 6) alone, shown by the table and again
-    // as its last row.
-    const std::string rangee = "\t \t \t 1  :      2\t \t3\t \t6\t \t\n";
-    const std::string equation =
-        "\n\n \t L'equation Diophantienne a  3  inconnues : 1/x1 + 1/x2 + 1/x3 +.....   1/xn =  1/1"
-        " ,  (n = 3) ,  admet  ";
-    const std::string differentes = " \n \t Les inconnues d'une meme solution etant toutes differentes. ";
-    EXPECT_EQ(calcule(2, 3, 1, 1, -3, ""),
-              PARTIEL + rangee + "\n" + rangee + equation + "1   solution(s). \n " + differentes + "\n" +
-                  " \n \t  6  est la plus grande valeur prise par xn. " +
-                  " \n \t  2  est la plus petite valeur prise par x1. \n " + FIN);
-
-    // With xn at most 5 nothing is found: no row at all.
-    prepare(2, 3, 1, 1, 0, 5, -3);
-    Console console;
-    recherche();
-    EXPECT_EQ(console.sortie(),
-              PARTIEL + equation + "0   solution(s). \n " + differentes +
-                  "  Elles sont egalement  toutes de parites indifferentes. \n \n " +
-                  " \n \t  La plus grande inconnue, xn,  devant etre inferieure ou egale a   5"
-                  "  et prenant   0  pour plus grande valeur. " +
-                  FIN);
-}
-
-TEST(Affiche, KeepsTheExtremesOfEverySolution)
-{
-    // Shown or not, each solution updates the count and the extremes.
-    prepare(1, 3, 5, 11, 0, 0, -5);
-    m = 0;
-    m1 = z;
-    K1 = 0;
-    Console console;
-    const long solutions[3][3] = {{4, 5, 220}, {3, 11, 33}, {3, 9, 99}};
-    for (const auto& sol : solutions) {
-        for (int k = 1; k <= 3; k++)
-            x[k] = sol[k - 1];
-        affiche();
-    }
-    EXPECT_EQ(console.sortie(), D511[1] + "\n");
-    EXPECT_EQ(K1, 3);
-    EXPECT_EQ(m, 220);
-    EXPECT_EQ(m1, 3);
-
-    // A row shown once the search is over has no empty line after it.
-    prepare(1, 3, 5, 11, 0, 0, -2);
-    i = -1;
-    K1 = 0;
-    x[1] = 4;
-    x[2] = 5;
-    x[3] = 220;
-    Console fin;
-    affiche();
-    EXPECT_EQ(fin.sortie(), D511[1]);
+    struct Cas {
+        int type, n;
+        long p, q;
+    };
+    const Cas cas[] = {{1, 5, 1, 1}, {2, 5, 1, 1}, {1, 5, 2, 3}, {2, 6, 3, 4}, {1, 4, 1, 3}};
+    for (const Cas& c : cas)
+        for (long k : {-2L, -3L, -7L, -64L, -1000L, -100000L}) {
+            const std::string seule = calcule(c.type, c.n, c.p, c.q, k, "");
+            for (int travailleurs : {1, 2, 5}) {
+                Reglages r = partageForce(travailleurs);
+                ASSERT_EQ(calcule(c.type, c.n, c.p, c.q, k, "", r), seule)
+                    << c.type << " " << c.n << " " << c.p << "/" << c.q << " K = " << k << ", "
+                    << travailleurs << " workers";
+            }
+        }
 }

@@ -1,0 +1,181 @@
+// The cutting walk: the step machine on ZZ, which hands out each unit and
+// goes on past it with one backtrack from the bottom of its range.
+#include "search/decoupe.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "search/machine.h"
+
+void reste(const Probleme& pb, const Vec<ZZ>& x, int k, ZZ& c, ZZ& d)
+{
+    c = pb.P;
+    d = pb.Q;
+    for (int t = 1; t <= k; t++) {
+        c = c * x[t] - d;
+        d *= x[t];
+        const ZZ g = GCD(c, d);
+        c /= g;
+        d /= g;
+    }
+}
+
+double estime(const Probleme& pb, int k, const ZZ& c0, const ZZ& d0, const ZZ& a)
+{
+    const int n = pb.n;
+    ZZ c = c0 * a - d0, d = d0 * a;
+    if (c <= 0)
+        return 0;
+    ZZ g = GCD(c, d);
+    c /= g;
+    d /= g;
+    ZZ avant = a;
+    double e = 1;
+    for (int j = k + 1; j <= n - 2; j++) {
+        const long h = n - j + 1;
+        ZZ bas = d / c + 1;
+        const ZZ plancher = avant + (pb.type == 2 ? pb.z : 0);
+        if (bas < plancher)
+            bas = plancher;
+        if ((pb.parite == 1 && !IsOdd(bas)) || (pb.parite == 2 && IsOdd(bas)))
+            bas += 1;
+        const ZZ haut = h * d / c;
+        if (haut < bas)
+            return e;
+        e *= NTL::conv<double>((haut - bas) / pb.z + 1);
+        c = c * bas - d;
+        d *= bas;
+        g = GCD(c, d);
+        c /= g;
+        d /= g;
+        avant = bas;
+    }
+    return e;
+}
+
+Decoupe::Decoupe(const Recherche& r, double taille)
+    : marche_(std::make_unique<Recherche>()), taille_(taille)
+{
+    Recherche& m = *marche_;
+    m.pb = r.pb;
+    m.reglages = r.reglages;
+    m.reglages.raccourcis = false;
+    m.mode = Mode::RELEVE;
+    m.dimensionneEtat();
+    m.prepareProbleme();
+    Recherche& source = const_cast<Recherche&>(r);
+    const Etat<ZZ>& s = source.etatZZ();
+    for (int k = 0; k <= m.pb.n; k++) {
+        m.zz.x[k] = s.x[k];
+        m.zz.minr[k] = s.minr[k];
+    }
+    m.zz.N = s.N;
+    m.zz.D = s.D;
+    m.zz.i = s.i;
+}
+
+Decoupe::~Decoupe() = default;
+
+Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
+{
+    Recherche& m = *marche_;
+    Etat<ZZ>& s = m.zz;
+    const Probleme& pb = m.pb;
+    const int n = pb.n;
+    const int z = pb.z;
+    for (std::int64_t t = 0; t < pas; t++) {
+        if (s.i < 0) {
+            finales = std::move(m.releves);
+            m.releves.clear();
+            return FIN;
+        }
+        const int k = s.i;
+        bool scinde = k >= 1 && k == profondeurScinde_ && s.x[k] < scinde_[k];
+        for (int j = 1; scinde && j < k; j++)
+            scinde = s.x[j] == scinde_[j];
+        if (k >= 1 && k <= n - 2 && !scinde) {
+            ZZ c, d;
+            reste(pb, s.x, k - 1, c, d);
+            const ZZ haut = s.x[k];
+            const double e = (k == n - 2) ? 1 : estime(pb, k, c, d, haut);
+            if (k < n - 2 && e > taille_) {
+                scinde_.SetLength(k + 1);
+                for (int j = 1; j <= k; j++)
+                    scinde_[j] = s.x[j];
+                profondeurScinde_ = k;
+            }
+            if (k == n - 2 || e <= taille_) {
+                // The last value of the walk of x_k: it goes on from v to
+                // v - z while v >= seuil (the plain backtrack step).
+                ZZ seuil = s.minr[k] + z;
+                if (!(pb.type == 2 && k == 1)) {
+                    const ZZ avant = s.x[k - 1] + (pb.type == 2 ? z : 0) + 1;
+                    if (avant > seuil)
+                        seuil = avant;
+                }
+                ZZ fond = haut;
+                if (haut >= seuil && s.x[1] >= s.minr[1])
+                    fond = haut - z * ((haut - seuil) / z + 1);
+                const ZZ valeurs = (haut - fond) / z + 1;
+                // As many values as the size allows: the estimate of the
+                // lowest one bounds each of the others.
+                ZZ nombre(1);
+                double estimation = e;
+                if (k == n - 2) {
+                    const ZZ plafond = NTL::conv<ZZ>(std::max(1.0, std::floor(taille_)));
+                    nombre = valeurs < plafond ? valeurs : plafond;
+                    estimation = NTL::conv<double>(nombre);
+                } else {
+                    ZZ bon(1), mauvais = valeurs + 1;
+                    double eBon = e;
+                    for (ZZ essai(2); essai < mauvais; essai *= 2) {
+                        const double ee = estime(pb, k, c, d, haut - (essai - 1) * z);
+                        if (ee * NTL::conv<double>(essai) > taille_) {
+                            mauvais = essai;
+                            break;
+                        }
+                        bon = essai;
+                        eBon = ee;
+                    }
+                    if (mauvais > valeurs)
+                        mauvais = valeurs + 1;
+                    while (mauvais - bon > 1) {
+                        const ZZ milieu = (bon + mauvais) / 2;
+                        const double ee = estime(pb, k, c, d, haut - (milieu - 1) * z);
+                        if (ee * NTL::conv<double>(milieu) > taille_) {
+                            mauvais = milieu;
+                        } else {
+                            bon = milieu;
+                            eBon = ee;
+                        }
+                    }
+                    nombre = bon;
+                    estimation = eBon * NTL::conv<double>(bon);
+                }
+                u.indice = indice_++;
+                u.k = k;
+                u.x.SetLength(k + 1);
+                u.minr.SetLength(k + 1);
+                for (int t = 0; t <= k; t++) {
+                    u.x[t] = s.x[t];
+                    u.minr[t] = s.minr[t];
+                }
+                u.bas = haut - (nombre - 1) * z;
+                u.estimation = estimation;
+                u.avant = std::move(m.releves);
+                m.releves.clear();
+                // Past the unit: its bottom, then one backtrack.
+                m.moin(s);
+                s.x[k] = u.bas;
+                m.plu(s);
+                if (pb.type == 2)
+                    m.arriere2(s);
+                else
+                    m.arriere(s);
+                return UNITE;
+            }
+        }
+        m.pas();
+    }
+    return ATTENTE;
+}

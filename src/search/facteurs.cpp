@@ -1,0 +1,227 @@
+// Sieve windows, trial division, Miller-Rabin and Pollard's rho (Brent's
+// variant) on 64-bit numbers.
+#include "search/facteurs.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numeric>
+
+namespace {
+
+using u128 = unsigned __int128;
+
+u64 mulmod(u64 a, u64 b, u64 m) { return static_cast<u64>(static_cast<u128>(a) * b % m); }
+
+u64 powmod(u64 a, u64 e, u64 m)
+{
+    u64 r = 1 % m;
+    a %= m;
+    while (e != 0) {
+        if (e & 1)
+            r = mulmod(r, a, m);
+        a = mulmod(a, a, m);
+        e >>= 1;
+    }
+    return r;
+}
+
+// The integer square root of v.
+u64 racine(u64 v)
+{
+    u64 r = static_cast<u64>(std::sqrt(static_cast<double>(v)));
+    while (r > 0 && static_cast<u128>(r) * r > v)
+        r--;
+    while (static_cast<u128>(r + 1) * (r + 1) <= v)
+        r++;
+    return r;
+}
+
+// A non-trivial factor of the odd composite v (Brent's cycle finding, with
+// the gcd taken over batches of products).
+u64 rho(u64 v)
+{
+    for (u64 c = 1;; c++) {
+        u64 y = 2, x = 2, g = 1, q = 1, ys = 2;
+        const u64 lot = 64;
+        auto f = [&](u64 t) { return (mulmod(t, t, v) + c) % v; };
+        for (u64 r = 1; g == 1; r <<= 1) {
+            x = y;
+            for (u64 k = 0; k < r; k++)
+                y = f(y);
+            for (u64 k = 0; k < r && g == 1; k += lot) {
+                ys = y;
+                for (u64 t = 0; t < lot && t < r - k; t++) {
+                    y = f(y);
+                    q = mulmod(q, x > y ? x - y : y - x, v);
+                }
+                g = std::gcd(q, v);
+            }
+        }
+        if (g == v) {
+            // The batch overshot: redo its steps one at a time.
+            do {
+                ys = f(ys);
+                g = std::gcd(x > ys ? x - ys : ys - x, v);
+            } while (g == 1);
+        }
+        if (g != v)
+            return g;
+    }
+}
+
+// The primes of v (any order, with repetition) into `sortie`.
+void decompose(u64 v, std::vector<u64>& sortie, std::int64_t& compteRho)
+{
+    if (v == 1)
+        return;
+    if (estPremier(v)) {
+        sortie.push_back(v);
+        return;
+    }
+    compteRho++;
+    const u64 g = rho(v);
+    decompose(g, sortie, compteRho);
+    decompose(v / g, sortie, compteRho);
+}
+
+}  // namespace
+
+const std::vector<u32>& Premiers::jusqua(u64 borne)
+{
+    if (borne <= borne_)
+        return liste_;
+    u64 nouvelle = std::max<u64>(borne, 2 * borne_);
+    nouvelle = std::max<u64>(nouvelle, 1024);
+    std::vector<bool> compose(nouvelle + 1, false);
+    liste_.clear();
+    for (u64 p = 2; p <= nouvelle; p++) {
+        if (compose[p])
+            continue;
+        liste_.push_back(static_cast<u32>(p));
+        for (u64 m = p * p; m <= nouvelle; m += p)
+            compose[m] = true;
+    }
+    borne_ = nouvelle;
+    return liste_;
+}
+
+bool estPremier(u64 v)
+{
+    if (v < 2)
+        return false;
+    for (u64 p : {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37}) {
+        if (v % p == 0)
+            return v == p;
+    }
+    u64 d = v - 1;
+    int s = 0;
+    while ((d & 1) == 0) {
+        d >>= 1;
+        s++;
+    }
+    // These bases decide every number below 2^64.
+    for (u64 a : {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37}) {
+        u64 x = powmod(a, d, v);
+        if (x == 1 || x == v - 1)
+            continue;
+        bool compose = true;
+        for (int t = 1; t < s; t++) {
+            x = mulmod(x, x, v);
+            if (x == v - 1) {
+                compose = false;
+                break;
+            }
+        }
+        if (compose)
+            return false;
+    }
+    return true;
+}
+
+void factorise(u64 v, Facteurs& f, Premiers& premiers, std::int64_t& compteRho)
+{
+    f.nb = 0;
+    // Trial division by the primes below 2^10 takes most factors of most
+    // numbers; what remains is prime, or left to rho.
+    const u64 petits = 1024;
+    for (u32 p : premiers.jusqua(petits)) {
+        if (p > petits || static_cast<u64>(p) * p > v)
+            break;
+        if (v % p == 0) {
+            int e = 0;
+            do {
+                v /= p;
+                e++;
+            } while (v % p == 0);
+            f.ajoute(p, e);
+        }
+    }
+    if (v == 1)
+        return;
+    std::vector<u64> reste;
+    decompose(v, reste, compteRho);
+    std::sort(reste.begin(), reste.end());
+    for (std::size_t k = 0; k < reste.size();) {
+        std::size_t l = k;
+        while (l < reste.size() && reste[l] == reste[k])
+            l++;
+        f.ajoute(reste[k], static_cast<int>(l - k));
+        k = l;
+    }
+}
+
+void Crible::remplit(u64 haut, u64 bas, Premiers& premiers)
+{
+    const std::size_t taille = static_cast<std::size_t>(haut - bas + 1);
+    const int P = limites::PREMIERS_PAR_VALEUR;
+    nombre_.assign(taille, 0);
+    produit_.assign(taille, 1);
+    if (premiers_.size() < taille * P) {
+        premiers_.resize(taille * P);
+        exposants_.resize(taille * P);
+    }
+    const u64 limite = racine(haut);
+    for (u32 p32 : premiers.jusqua(limite)) {
+        const u64 p = p32;
+        if (p > limite)
+            break;
+        u64 premier = (bas + p - 1) / p * p;
+        for (u64 m = premier; m <= haut; m += p) {
+            const std::size_t k = static_cast<std::size_t>(m - bas);
+            const std::size_t place = k * P + nombre_[k];
+            ASSERT_LIMITE(nombre_[k] < P);
+            premiers_[place] = p32;
+            exposants_[place] = 1;
+            nombre_[k]++;
+            produit_[k] *= p;
+        }
+        // Higher powers of p: one more to the exponent of each multiple.
+        for (u128 q = static_cast<u128>(p) * p; q <= haut; q *= p) {
+            const u64 q64 = static_cast<u64>(q);
+            for (u64 m = (bas + q64 - 1) / q64 * q64; m <= haut; m += q64) {
+                const std::size_t k = static_cast<std::size_t>(m - bas);
+                exposants_[k * P + nombre_[k] - 1]++;
+                produit_[k] *= p;
+            }
+        }
+    }
+    bas_ = bas;
+    haut_ = haut;
+}
+
+void Crible::facteurs(u64 v, u64 bas, Facteurs& f, Premiers& premiers)
+{
+    ASSERT_LIMITE(v < (u64(1) << limites::BITS_CRIBLE));
+    if (v < bas_ || v > haut_) {
+        u64 debut = v >= static_cast<u64>(fenetre_) ? v - static_cast<u64>(fenetre_) + 1 : 1;
+        remplit(v, std::max(debut, std::max<u64>(bas, 1)), premiers);
+    }
+    const std::size_t k = static_cast<std::size_t>(v - bas_);
+    const int P = limites::PREMIERS_PAR_VALEUR;
+    f.nb = 0;
+    for (int t = 0; t < nombre_[k]; t++)
+        f.ajoute(premiers_[k * P + t], exposants_[k * P + t]);
+    const u64 reste = v / produit_[k];
+    if (reste > 1)
+        f.ajoute(reste, 1);
+}

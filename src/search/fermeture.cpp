@@ -1,0 +1,326 @@
+// Closing the last two unknowns: the remainder of each level of the prefix
+// and its primes, the walk of x(n-1) counted at once or jumped from one
+// completing value to the next.
+#include "search/fermeture.h"
+
+#include <algorithm>
+
+#include "search/recherche.h"
+
+namespace {
+
+u128 enU(Mot v) { return static_cast<u128>(v.v); }
+Mot enM(u128 v) { return Mot::brut(static_cast<Mot::Brut>(v)); }
+
+// Whether the ZZ v fits in `bits` bits, as an unsigned 128-bit number.
+bool versU(const ZZ& v, int bits, u128& sortie)
+{
+    if (sign(v) < 0 || NTL::NumBits(v) > bits)
+        return false;
+    sortie = enU(enMot(v));
+    return true;
+}
+
+}  // namespace
+
+Fermeture::Fermeture(const Recherche& r) : n_(r.pb.n), crible_(r.reglages.fenetre)
+{
+    niveaux_.resize(std::max(n_ - 1, 1));
+    // Level 0: P/Q itself, with the primes of Q.
+    Niveau& racine = niveaux_[0];
+    u128 P, Q;
+    if (!versU(r.pb.P, limites::BITS_D, P) || !versU(r.pb.Q, r.reglages.bitsFactorisation, Q))
+        return;  // the closing counts this at each prefix
+    racine.c = P;
+    racine.d = Q;
+    std::int64_t rho = 0;
+    factorise(static_cast<u64>(Q), racine.f, premiers_, rho);
+    racineOk_ = true;
+    valides_ = 1;
+}
+
+Chemin Fermeture::niveau(Recherche& r, int k)
+{
+    const Niveau& avant = niveaux_[k - 1];
+    Niveau& ici = niveaux_[k];
+    const Mot xk = r.w.x[k];
+    ici.x = xk;
+    if (xk.v <= 0 || (xk.v >> r.reglages.bitsFactorisation) != 0 || (xk.v >> 64) != 0)
+        return HORS_LIMITES_X;
+    const u64 x = static_cast<u64>(xk.v);
+    u128 num, den;
+    if (__builtin_mul_overflow(avant.c, static_cast<u128>(x), &num) || num <= avant.d ||
+        __builtin_mul_overflow(avant.d, static_cast<u128>(x), &den) ||
+        (den >> r.reglages.bitsD) != 0)
+        return HORS_LIMITES_D;
+    num -= avant.d;
+
+    // The primes of x: from the sieve while x(n-2) walks down a long way.
+    const bool marche = (k == n_ - 2);
+    const u64 basMarche = r.w.minr[k].v > 0 ? static_cast<u64>(r.w.minr[k].v) : 1;
+    const bool longue = x - std::min(x, basMarche) >= static_cast<u64>(r.reglages.marcheCourte);
+    if (marche && longue && (x >> r.reglages.bitsCrible) == 0) {
+        crible_.facteurs(x, basMarche, fx_, premiers_);
+        r.compteurs.n[FACTEURS_CRIBLE]++;
+    } else {
+        factorise(x, fx_, premiers_, r.compteurs.n[FACTEURS_RHO]);
+        r.compteurs.n[marche && longue ? FACTEURS_HORS_CRIBLE : FACTEURS_SEULS]++;
+    }
+
+    // d x and its primes; a prime common to d and x may also divide c x - d,
+    // and leaves the fraction then. No other prime can.
+    ici.f.nb = 0;
+    int a = 0, b = 0;
+    const Facteurs& fd = avant.f;
+    while (a < fd.nb || b < fx_.nb) {
+        if (b == fx_.nb || (a < fd.nb && fd.p[a] < fx_.p[b])) {
+            ici.f.ajoute(fd.p[a], fd.e[a]);
+            a++;
+        } else if (a == fd.nb || fx_.p[b] < fd.p[a]) {
+            ici.f.ajoute(fx_.p[b], fx_.e[b]);
+            b++;
+        } else {
+            const u64 p = fd.p[a];
+            int e = fd.e[a] + fx_.e[b];
+            while (e > 0 && num % p == 0) {
+                num /= p;
+                den /= p;
+                e--;
+            }
+            if (e > 0)
+                ici.f.ajoute(p, e);
+            a++;
+            b++;
+        }
+    }
+    ici.c = num;
+    ici.d = den;
+    return NB_CHEMINS;
+}
+
+Chemin Fermeture::niveaux(Recherche& r)
+{
+    if (!racineOk_)
+        return HORS_LIMITES_PQ;
+    const int haut = n_ - 2;
+    int k = 1;
+    while (k < valides_ && k <= haut && niveaux_[k].x == r.w.x[k])
+        k++;
+    valides_ = std::min(valides_, k);
+    for (; k <= haut; k++) {
+        const Chemin raison = niveau(r, k);
+        if (raison != NB_CHEMINS) {
+            valides_ = k;
+            return raison;
+        }
+        valides_ = k + 1;
+    }
+    const Niveau& fin = niveaux_[std::max(haut, 0)];
+    ASSERT_LIMITE(r.reglages.bitsD <= limites::BITS_D && r.reglages.bitsC <= limites::BITS_C);
+    if ((fin.d >> r.reglages.bitsD) != 0)
+        return HORS_LIMITES_D;
+    if ((fin.c >> r.reglages.bitsC) != 0)
+        return HORS_LIMITES_C;
+    return NB_CHEMINS;
+}
+
+bool Fermeture::valide(const Recherche& r, u128 A, Mot haut) const
+{
+    const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
+    const u128 c = nv.c, d = nv.d;
+    const int parite = r.pb.parite;
+    if (r.pb.z == 2) {
+        const u128 u = (A + d) / c;
+        if ((u & 1) != static_cast<u128>(haut.v & 1))
+            return false;
+    }
+    if (parite == 0 && r.w.M == 0)
+        return true;
+    // v = (d^2/A + d)/c, exact on 128 bits while d^2 fits.
+    ZZ vz;
+    if ((d >> 63) == 0) {
+        const u128 v = (d * d / A + d) / c;
+        if ((parite == 1 && (v & 1) == 0) || (parite == 2 && (v & 1) != 0))
+            return false;
+        return r.w.M == 0 || v <= enU(r.w.M);
+    }
+    vz = Paire{A, c, d}.xn();
+    if ((parite == 1 && !IsOdd(vz)) || (parite == 2 && IsOdd(vz)))
+        return false;
+    return r.w.M == 0 || vz <= enZZ(r.w.M);
+}
+
+void Fermeture::compte(Recherche& r, Mot bas, Mot haut)
+{
+    const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
+    const u128 c = nv.c, d = nv.d;
+    nombre_ = 0;
+    // A = c u - d for u in (bas, haut]; v >= u (v > u in type 2) is A <= d
+    // (A < d).
+    const u128 lo = c * enU(bas + r.pb.z) - d;
+    u128 hi = c * enU(haut) - d;
+    const u128 plafond = (r.pb.type == 2) ? d - 1 : d;
+    if (hi > plafond)
+        hi = plafond;
+    if (hi < lo)
+        return;
+    // With no parity and no bound, every divisor of d^2 is a solution when
+    // c <= 2, and the pairs A, d^2/A give the count from the number of
+    // divisors alone, less those outside [lo, hi]: at most the few values
+    // at each end of the walk, the bottom one met by a step of its own and
+    // the top one by the step before.
+    const bool libre = r.pb.z == 1 && r.w.M == 0;
+    const bool premiereVoulue = r.mode == Mode::COMPTE && r.bilan.premiere.vide();
+    if (libre && c <= 2 && lo <= 3 && plafond - hi <= 2 && (d >> 63) == 0 && !premiereVoulue) {
+        auto divise = [&](u128 A) { return (d % A) * (d % A) % A == 0; };
+        const u128 tau = Diviseurs::nombre(nv.f);
+        std::int64_t nombre = static_cast<std::int64_t>(r.pb.type == 2 ? (tau - 1) / 2 : (tau + 1) / 2);
+        for (u128 A = 1; A < lo; A++)
+            nombre -= divise(A);
+        for (u128 A = hi + 1; A <= plafond; A++)
+            nombre -= divise(A);
+        if (nombre <= 0)
+            return;
+        // The smallest divisor from lo on: below 6, or else the smallest
+        // prime of d.
+        Amin_ = nv.f.nb > 0 ? nv.f.p[0] : 1;
+        for (u128 A = lo; A <= 5; A++)
+            if (divise(A)) {
+                Amin_ = A;
+                break;
+            }
+        Amax_ = 0;  // not needed: the first solution is not asked for
+        nombre_ = nombre;
+        r.compteurs.n[DIVISEURS_FORME]++;
+        return;
+    }
+    int chemin = 0;
+    diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_, chemin);
+    r.compteurs.n[chemin == 0 ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
+    for (u128 A : A_) {
+        if (!libre && !valide(r, A, haut))
+            continue;
+        if (nombre_ == 0 || A < Amin_)
+            Amin_ = A;
+        if (nombre_ == 0 || A > Amax_)
+            Amax_ = A;
+        nombre_++;
+    }
+}
+
+void Fermeture::prepareListe(Recherche& r, Mot bas, Mot haut)
+{
+    const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
+    const u128 c = nv.c, d = nv.d;
+    liste_.clear();
+    suivant_ = 0;
+    listeFaite_ = true;
+    listeHaut_ = haut;
+    listePrefixe_.assign(r.w.x.begin(), r.w.x.begin() + std::max(n_ - 1, 1));
+    const u128 lo = c * enU(bas + r.pb.z) - d;
+    u128 hi = c * enU(haut) - d;
+    const u128 plafond = (r.pb.type == 2) ? d - 1 : d;
+    if (hi > plafond)
+        hi = plafond;
+    if (hi < lo)
+        return;
+    int chemin = 0;
+    diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_, chemin);
+    r.compteurs.n[chemin == 0 ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
+    for (u128 A : A_)
+        if (valide(r, A, haut))
+            liste_.push_back(enM((A + d) / c));
+    std::sort(liste_.begin(), liste_.end(), [](Mot p, Mot q) { return p > q; });
+}
+
+void Fermeture::avance(Recherche& r)
+{
+    Etat<Mot>& w = r.w;
+    const int n = n_;
+    const int z = r.pb.z;
+    // The first check of every backtrack ends the search here: past it the
+    // walk is one value.
+    if (n < 2 || w.x[1] < w.minr[1])
+        return;
+    const Chemin raison = niveaux(r);
+    if (raison != NB_CHEMINS) {
+        r.compteurs.n[raison]++;
+        return;
+    }
+    // The walk goes on from u to u - z while u >= seuil; bas is its last
+    // value.
+    const Mot haut = w.x[n - 1];
+    Mot seuil = w.minr[n - 1] + z;
+    if (!(r.pb.type == 2 && n - 1 == 1)) {
+        const Mot avant = w.x[n - 2] + ((r.pb.type == 2 ? z : 0) + 1);
+        if (avant > seuil)
+            seuil = avant;
+    }
+    const Mot bas = (haut < seuil) ? haut : haut - Mot(z) * ((haut - seuil) / Mot(z) + 1);
+    if (haut <= bas)
+        return;
+    Mot cible = bas;
+    // The bounds end the whole search at the first stop value: the walk
+    // stops there, never past it.
+    if (r.pb.seq2 == 1 && r.pb.s2 >= 1 && w.M != 0 && w.x31) {
+        const Mot arret = (r.pb.type == 2) ? w.x3un + Mot(n - 2) * z : w.x3un;
+        if (arret > cible && arret <= haut && ((haut - arret).v % z) == 0)
+            cible = arret;
+    }
+    if (cible >= haut)
+        return;
+
+    // The stop sequence must not be decided by x(n-1) for a count at once:
+    // the prefix alone puts the pairs above it, or the solutions are shown
+    // one by one.
+    bool enBloc = r.mode != Mode::RELEVE;
+    if (enBloc && r.pb.seq2 == 1) {
+        const int limite = std::min(r.pb.s2, n - 2);
+        int j = 1;
+        while (j <= limite && compare(w.x[j], r.pb.x3[j]) == 0)
+            j++;
+        if (j <= limite)
+            enBloc = compare(w.x[j], r.pb.x3[j]) > 0;
+        else
+            enBloc = r.pb.s2 <= n - 2;
+    }
+    if (enBloc) {
+        compte(r, cible, haut);
+        bool pris = true;
+        if (nombre_ > 0) {
+            const Niveau& nv = niveaux_[std::max(n - 2, 0)];
+            const Paire dernierePaire{Amin_, nv.c, nv.d};
+            const Paire premierePaire{Amax_, nv.c, nv.d};
+            Solution premiere, derniere;
+            derniere.prendPaire(w.x, n, enM((Amin_ + nv.d) / nv.c), dernierePaire);
+            if (r.mode == Mode::COMPTE && r.bilan.premiere.vide())
+                premiere.prendPaire(w.x, n, enM((Amax_ + nv.d) / nv.c), premierePaire);
+            Maximum xn;
+            xn.propose(dernierePaire);
+            pris = r.ajouteBloc(nombre_, premiere, derniere, xn);
+        }
+        if (pris) {
+            r.compteurs.n[FERME_COMPTE]++;
+            r.moin(w);
+            w.x[n - 1] = cible;
+            r.plu(w);
+            return;
+        }
+    }
+    // One completing value after the other.
+    bool memeMarche = listeFaite_ && listeHaut_ >= haut;
+    for (int k = 1; memeMarche && k <= n - 2; k++)
+        memeMarche = listePrefixe_[k] == w.x[k];
+    if (!memeMarche)
+        prepareListe(r, bas, haut);
+    while (suivant_ < liste_.size() && liste_[suivant_] > haut)
+        suivant_++;
+    if (suivant_ < liste_.size() && liste_[suivant_] > cible)
+        cible = liste_[suivant_];
+    if (cible < haut) {
+        r.compteurs.n[FERME_SAUT]++;
+        r.moin(w);
+        w.x[n - 1] = cible;
+        r.plu(w);
+    }
+}

@@ -1,0 +1,66 @@
+// Closing the last two unknowns. With x1 .. x(n-2) fixed and the remainder
+// c/d in lowest terms, 1/u + 1/v = c/d exactly when (c u - d)(c v - d) = d^2:
+// the values of x(n-1) that complete a solution come from the divisors of
+// d^2. The walk of x(n-1), value by value in the plain step machine, then
+// either counts the solutions it would meet at once and goes to its last
+// value (when no row is to be shown among them), or jumps from one
+// completing value to the next, so that each solution is still shown by a
+// step. The primes of d are carried down from the prefix, level by level.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "search/diviseurs.h"
+#include "search/facteurs.h"
+#include "search/mot.h"
+#include "search/recherche.h"
+
+class Recherche;
+
+class Fermeture {
+public:
+    explicit Fermeture(const Recherche& r);
+    // At the start of a forward step at depth n-1 on words: moves x(n-1)
+    // on, as the steps it replaces would.
+    void avance(Recherche& r);
+
+private:
+    struct Niveau {
+        Mot x;           // x_k (level 0: none)
+        u128 c = 0, d = 0;  // the remainder after x1 .. xk, in lowest terms
+        Facteurs f;      // the primes of d
+    };
+    // Levels 0 .. n-2 for the current prefix; the limit passed when the
+    // remainder or a factorisation is beyond the closing, else NB_CHEMINS.
+    Chemin niveaux(Recherche& r);
+    Chemin niveau(Recherche& r, int k);
+    // The solutions whose x(n-1) lies in (bas, haut]: their count, the
+    // first and last (largest and smallest A) and the largest xn.
+    void compte(Recherche& r, Mot bas, Mot haut);
+    // The completing values of x(n-1) below haut, decreasing, in liste_.
+    void prepareListe(Recherche& r, Mot bas, Mot haut);
+    // Whether the pair of A passes the parities and the bound.
+    bool valide(const Recherche& r, u128 A, Mot haut) const;
+
+    int n_;
+    Premiers premiers_;
+    Crible crible_;
+    Diviseurs diviseurs_;
+    std::vector<Niveau> niveaux_;
+    int valides_ = 0;       // levels 0 .. valides_-1 are up to date
+    bool racineOk_ = false;  // P/Q itself is within the limits
+    Facteurs fx_;
+    std::vector<u128> A_;
+
+    // The count of compte().
+    std::int64_t nombre_ = 0;
+    u128 Amin_ = 0, Amax_ = 0;
+
+    // The list of the walk being jumped, and what it was made for.
+    std::vector<Mot> liste_;
+    std::vector<Mot> listePrefixe_;
+    Mot listeHaut_;
+    std::size_t suivant_ = 0;
+    bool listeFaite_ = false;
+};

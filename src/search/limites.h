@@ -1,0 +1,74 @@
+// Every limit of the program in one place: each size budget, cap, table
+// bound and work-unit size, with the reason it holds. Where a limit is
+// relied on, ASSERT_LIMITE checks it in the sanitizer build.
+#pragma once
+
+#include <cstdint>
+
+namespace limites {
+
+// Dialogue.
+// Answers are tokens of at most 199 characters (the buffer of 200 holds the
+// final NUL): every number typed is below 10^199.
+constexpr int TAILLE = 200;
+// Largest n accepted: five vectors of n+1 numbers are set up before any
+// search, and each calculation must start in well under a second.
+constexpr long NMAX = 10000;
+
+// Words. A Mot holds 127 bits and a sign; each of its operations is checked,
+// so no budget is needed for correctness. This one only decides when a
+// search on ZZ comes back to words: when the sum and the problem are small
+// enough that the products of the bounds (P D, Q N, Q D h, below 2^126) fit,
+// so that the next word step does not overflow at once.
+constexpr long BUDGET_MOTS = 125;
+// The problem on words: P and Q within the budget; a bound M beyond it is
+// above every word value the search can hold, so on words it never binds.
+constexpr long BITS_PROBLEME = 125;
+
+// Closing of the last two unknowns (1/u + 1/v = c/d with c, d coprime).
+// d below 2^125: the divisors A <= d of d^2 that are enumerated, their
+// products and c u <= 2 d all fit in 127 bits.
+constexpr int BITS_D = 125;
+// c below 2^62: residues modulo c are 64-bit, and their products 128-bit.
+constexpr int BITS_C = 62;
+// A number below 2^125 has at most 26 distinct primes (2 3 ... 101 is
+// above 2^125): room for every prime of d.
+constexpr int PREMIERS_MAX = 26;
+// Numbers are factorised only below 2^64 (trial division, Miller-Rabin and
+// Pollard's rho on 64-bit words); Q or an unknown above it leaves the
+// closing to the plain walk.
+constexpr int BITS_FACTORISATION = 64;
+// Windows of the sieve that factors the values of x(n-2) as the walk goes
+// down: this many values at once. Each value has at most 15 distinct primes
+// (2 3 ... 53 is above 2^64), so a window takes 2^15 * 16 slots.
+constexpr std::int64_t FENETRE = std::int64_t(1) << 15;
+constexpr int PREMIERS_PAR_VALEUR = 16;
+// The sieve runs up to values of 2^52: its primes, up to 2^26, number
+// about four million. Larger values are factorised one at a time.
+constexpr int BITS_CRIBLE = 52;
+// A walk shorter than this many values is not worth a window: each value
+// is factorised alone.
+constexpr std::int64_t MARCHE_COURTE = 16;
+
+// Work units of a count shared between threads (or machines). A unit is a
+// range of values of one unknown under a fixed prefix, estimated to hold
+// about this many prefixes x1 .. x(n-2): about a tenth of a second of
+// work, so that a count of n = 8 gives thousands of units and no unit
+// bounds the total on 64 workers.
+constexpr double UNITE = 131072;
+// Steps of the search before a count is shared between threads: smaller
+// searches end sooner than the threads would start.
+constexpr std::int64_t PAS_AVANT_PARTAGE = 200000;
+// Units handed out ahead of the one being merged, per worker: enough to
+// keep every worker busy while a long unit is merged, few enough that the
+// results waiting for their turn stay small.
+constexpr int AVANCE_PAR_TRAVAILLEUR = 64;
+
+}  // namespace limites
+
+#ifdef VERIFIE_LIMITES
+[[noreturn]] void echecLimite(const char* condition, const char* fichier, int ligne);
+#define ASSERT_LIMITE(c) ((c) ? void(0) : echecLimite(#c, __FILE__, __LINE__))
+#else
+#define ASSERT_LIMITE(c) ((void)0)
+#endif

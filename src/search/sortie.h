@@ -1,0 +1,43 @@
+// What a search shows and asks, given by whoever runs it: the console table
+// of the interactive program implements it on the report side, the batch
+// counter its own listing. The search never writes or reads anything else.
+#pragma once
+
+#include <cstdint>
+
+#include <NTL/ZZ.h>
+#include <NTL/vector.h>
+
+class Recherche;
+
+// The cases that the special-case check settles or announces.
+enum class Verdict {
+    IMPAIRS,     // all odd unknowns cannot sum to P/Q: nothing is printed
+    CONDITIONS,  // P/Q < n/M
+    TRIVIAL,     // n = 1: announced, then searched
+    TROP_GRAND,  // P/Q above the largest sum
+    M_PETIT,     // the smallest candidate passes M
+    UNIQUE,      // the smallest candidate is the only solution
+};
+
+class Sortie {
+public:
+    virtual ~Sortie() = default;
+    // The verdict of the special-case check on the search r.
+    virtual void verdict(Verdict v, const Recherche& r) = 0;
+    // The heading of the table for the display option L, and the two line
+    // ends after it.
+    virtual void entete(const NTL::ZZ& L) = 0;
+    // One row of the table: the number and x[1..n].
+    virtual void ligne(std::int64_t numero, const NTL::Vec<NTL::ZZ>& x, int n) = 0;
+    // The empty line after a row of the partial table.
+    virtual void ligneVide() = 0;
+    // The pause question; its answer, the new display option, then the two
+    // line ends after it.
+    virtual NTL::ZZ pause() = 0;
+    // The summary of a search that ran to its end, then the closing line.
+    virtual void resultat(const Recherche& r) = 0;
+    // Called now and then during a long search: a status line may show how
+    // far it is.
+    virtual void progres(const Recherche&) {}
+};

@@ -1,0 +1,157 @@
+// The arithmetic under the shortcuts, at the edges: checked words around
+// 2^63, 2^64 and 2^127, the factorisation of 64-bit numbers, the sieve
+// windows, and the divisors of d^2 in a residue class against a plain
+// listing of all of them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <numeric>
+#include <random>
+#include <vector>
+
+#include "search/diviseurs.h"
+#include "search/facteurs.h"
+#include "search/mot.h"
+
+namespace {
+
+ZZ deux(long k) { return ZZ(1) << k; }
+
+// The numbers near each edge.
+std::vector<ZZ> bords()
+{
+    std::vector<ZZ> v;
+    for (long k : {0L, 31L, 62L, 63L, 64L, 120L, 126L})
+        for (long d : {-1L, 0L, 1L})
+            if (deux(k) + d >= 0)
+                v.push_back(deux(k) + d);
+    v.push_back(deux(127) - 1);
+    return v;
+}
+
+u64 produit(const Facteurs& f)
+{
+    u64 p = 1;
+    for (int k = 0; k < f.nb; k++)
+        for (int e = 0; e < f.e[k]; e++)
+            p *= f.p[k];
+    return p;
+}
+
+}  // namespace
+
+TEST(Mots, ConversionsAndOverflowAtTheEdges)
+{
+    for (const ZZ& v : bords()) {
+        EXPECT_EQ(enZZ(enMot(v)), v);
+        EXPECT_EQ(enZZ(enMot(-v)), -v);
+    }
+    const Mot max = enMot(deux(127) - 1);
+    EXPECT_THROW(max + Mot(1), Debordement);
+    EXPECT_THROW(-max - Mot(2), Debordement);
+    EXPECT_EQ(enZZ(enMot(deux(63)) * enMot(deux(63) - 1)), deux(63) * (deux(63) - 1));
+    EXPECT_THROW(enMot(deux(64)) * enMot(deux(63)), Debordement);
+    EXPECT_EQ(enZZ(enMot(deux(126)) / enMot(deux(64) + 1)), deux(126) / (deux(64) + 1));
+    EXPECT_EQ(enZZ(enMot(deux(64) - 1) / Mot(3)), (deux(64) - 1) / 3);
+    // a*b < c, the product past 2^127.
+    EXPECT_FALSE(produitInferieur(enMot(deux(100)), enMot(deux(100)), max));
+    EXPECT_TRUE(produitInferieur(enMot(deux(63)), Mot(2), max));
+    EXPECT_EQ(compare(enMot(deux(126)), deux(200)), -1);
+    EXPECT_EQ(compare(enMot(deux(126)), deux(126)), 0);
+}
+
+TEST(Facteurs, SixtyFourBitNumbers)
+{
+    Premiers premiers;
+    std::int64_t rho = 0;
+    const u64 cas[] = {1, 2, 1031ull * 1031, 2147483647, (u64(1) << 61) - 1, u64(1) << 63,
+                       4294967291ull * 4294967279ull, 18446744073709551557ull, 3215031751ull,
+                       1000000007ull * 998244353ull, 18446744073709551615ull, 600851475143ull};
+    for (u64 v : cas) {
+        Facteurs f;
+        factorise(v, f, premiers, rho);
+        EXPECT_EQ(produit(f), v) << v;
+        for (int k = 0; k < f.nb; k++) {
+            EXPECT_TRUE(estPremier(f.p[k])) << v << ": " << f.p[k];
+            if (k > 0) {
+                EXPECT_LT(f.p[k - 1], f.p[k]);
+            }
+        }
+    }
+    EXPECT_GT(rho, 0);
+    EXPECT_FALSE(estPremier(3215031751ull));  // a strong pseudoprime to 2, 3, 5 and 7
+    EXPECT_TRUE(estPremier(18446744073709551557ull));
+}
+
+TEST(Facteurs, SieveWindowsAgreeWithSingleValues)
+{
+    Premiers premiers;
+    std::int64_t rho = 0;
+    Crible crible(64);
+    for (u64 haut : {u64(1000), u64(1) << 31, (u64(1) << 40) + 7}) {
+        for (u64 v = haut; v > haut - 300; v--) {
+            Facteurs a, b;
+            crible.facteurs(v, haut - 300, a, premiers);
+            factorise(v, b, premiers, rho);
+            ASSERT_EQ(a.nb, b.nb) << v;
+            for (int k = 0; k < a.nb; k++) {
+                EXPECT_EQ(a.p[k], b.p[k]) << v;
+                EXPECT_EQ(a.e[k], b.e[k]) << v;
+            }
+        }
+    }
+}
+
+// Every divisor of d^2 with A = -d (mod c) between lo and hi, as the listing
+// finds them and as a plain walk over all divisors does.
+TEST(Diviseurs, MatchAPlainListingForModuliOfEverySize)
+{
+    std::mt19937_64 alea(7);
+    Premiers premiers;
+    std::int64_t rho = 0;
+    Diviseurs diviseurs;
+    const u64 petits[] = {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43};
+    int listes = 0, milieu = 0, directs = 0;
+    for (int t = 0; t < 400; t++) {
+        // d: small primes, sometimes a large one, many divisors at times.
+        u128 d = 1;
+        const int nb = 1 + static_cast<int>(alea() % (t % 10 == 0 ? 12 : 6));
+        for (int k = 0; k < nb && d < (u128(1) << 44); k++)
+            d *= petits[alea() % 14];
+        if (alea() % 3 == 0)
+            d *= 1000003;
+        Facteurs f;
+        factorise(static_cast<u64>(d), f, premiers, rho);
+        // c coprime to d, of every size the residues are computed at.
+        const int bits[] = {2, 5, 20, 31, 33, 45, 49, 51, 61};
+        u64 c = (alea() >> (64 - bits[t % 9])) | 1;
+        while (std::gcd(static_cast<u64>(d % c), c) != 1)
+            c += 2;
+        const u128 hi = d, lo = 1 + static_cast<u128>(alea() % 3 == 0 ? alea() % static_cast<u64>(d) : 0);
+        std::vector<u128> trouves;
+        int chemin = -1;
+        diviseurs.liste(f, d, c, lo, hi, trouves, chemin);
+        (chemin == 0 ? milieu : directs)++;
+        // The plain walk: every divisor of d^2 from its exponents.
+        std::vector<u128> attendus{1};
+        for (int k = 0; k < f.nb; k++) {
+            const std::size_t avant = attendus.size();
+            for (std::size_t s = 0; s < avant; s++) {
+                u128 v = attendus[s];
+                for (int e = 0; e < 2 * f.e[k]; e++)
+                    attendus.push_back(v *= f.p[k]);
+            }
+        }
+        const u64 cible = static_cast<u64>((c - d % c) % c);
+        attendus.erase(std::remove_if(attendus.begin(), attendus.end(),
+                                      [&](u128 A) { return A < lo || A > hi || A % c != cible; }),
+                       attendus.end());
+        std::sort(trouves.begin(), trouves.end());
+        std::sort(attendus.begin(), attendus.end());
+        ASSERT_TRUE(trouves == attendus) << "t = " << t << ", c = " << c;
+        listes += !trouves.empty();
+    }
+    EXPECT_GT(milieu, 50);
+    EXPECT_GT(directs, 50);
+    EXPECT_GT(listes, 40);
+}
