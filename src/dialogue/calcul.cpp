@@ -116,6 +116,7 @@ int Dialogue::calcul()
 {
     Recherche r(&tableau_);
     r.reglages = reglages;
+    r.durees = durees;
     Probleme& pb = r.pb;
     Etat<ZZ>& s = r.zz;
     r.initialise();

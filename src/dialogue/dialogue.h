@@ -26,8 +26,10 @@ public:
     // Given to the search of every calculation (tests and fuzzing change
     // them).
     Reglages reglages;
-    // What the searches of this dialogue went through, summed.
+    // What the searches of this dialogue went through, summed; and, when
+    // set, where the seconds of each work unit of their shared counts go.
     Compteurs compteurs;
+    std::vector<double>* durees = nullptr;
 
     // The whole program: banner, explanations, calculations until the user
     // declines another. Returns the exit status: 1, or 2 when no answer

@@ -107,6 +107,8 @@ Chemin Fermeture::niveaux(Recherche& r)
     while (k < valides_ && k <= haut && niveaux_[k].x == r.w.x[k])
         k++;
     valides_ = std::min(valides_, k);
+    if (k <= haut)
+        r.compteurs.n[PREFIXES]++;
     for (; k <= haut; k++) {
         const Chemin raison = niveau(r, k);
         if (raison != NB_CHEMINS) {

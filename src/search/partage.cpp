@@ -212,6 +212,8 @@ void partage(Recherche& r)
         if (res.erreur)
             std::rethrow_exception(res.erreur);
         r.compteurs.ajoute(res.compteurs);
+        if (r.durees != nullptr)
+            r.durees->push_back(res.secondes);
         if (!res.conforme) {
             // The cutting walk went wrong: the search goes on alone from
             // the start of this unit, everything before it merged.

@@ -8,7 +8,8 @@
 
 const char* const NOMS_CHEMINS[NB_CHEMINS] = {
     "pas sur mots",          "pas sur ZZ",          "debordement",        "retour aux mots",
-    "probleme hors mots",    "borne hors mots",     "paires comptees",    "sauts de paires",
+    "probleme hors mots",    "borne hors mots",     "prefixes fermes",    "paires comptees",
+    "sauts de paires",
     "P ou Q hors limites",   "inconnue hors limites", "d hors limites",   "c hors limites",
     "facteurs du crible",    "facteurs seuls",      "facteurs hors crible", "rho de Pollard",
     "diviseurs au milieu",   "diviseurs directs",   "diviseurs en nombre", "unites partagees",
@@ -209,8 +210,9 @@ bool Recherche::versMots()
 
 void Recherche::prepareProbleme()
 {
-    w.P = enMot(pb.P);
-    w.Q = enMot(pb.Q);
+    // Beyond words the search stays on ZZ (versMots): the words are unused.
+    w.P = tient(pb.P, 127) ? enMot(pb.P) : Mot(0);
+    w.Q = tient(pb.Q, 127) ? enMot(pb.Q) : Mot(0);
     // A bound above every word never binds on words.
     if (tient(pb.M, 127)) {
         w.M = enMot(pb.M);

@@ -58,6 +58,7 @@ enum Chemin {
     RETOUR_MOTS,        // the search came back to words
     PROBLEME_HORS_MOTS, // P or Q beyond words: the search stays on ZZ
     BORNE_HORS_MOTS,    // M above every word: no bound on words
+    PREFIXES,           // prefixes x1 .. x(n-2) whose pairs were closed
     FERME_COMPTE,       // the pairs of a prefix counted at once
     FERME_SAUT,         // the walk of x(n-1) jumped to a completing value
     HORS_LIMITES_PQ,    // P or Q beyond the closing: the plain walk
@@ -123,6 +124,9 @@ public:
     const std::atomic<bool>* abandon = nullptr;
     // The prefix of the unit being merged, for the status line.
     Vec<ZZ> repere;
+    // When set, the seconds each work unit of a shared count took, in the
+    // order of the search (for the benchmarks).
+    std::vector<double>* durees = nullptr;
 
     // The special-case check.
     int cas = 0;
