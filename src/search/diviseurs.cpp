@@ -14,7 +14,7 @@ namespace {
 
 // Products modulo c < 2^62 without a division instruction: Barrett's
 // reduction below 2^32, a floating quotient corrected by one below 2^50,
-// 128-bit division above.
+// 128-bit division above. The kind is chosen once for a whole listing.
 class Modulo {
 public:
     explicit Modulo(u64 c) : c_(c)
@@ -23,16 +23,20 @@ public:
             m_ = ~u64(0) / c;
         inverse_ = 1.0 / static_cast<double>(c);
     }
-    u64 reduit(u128 x) const { return static_cast<u64>(x % c_); }
+    u64 c() const { return c_; }
+    // Below 2^32: x = a b < 2^64, and the estimate q is floor(x/c) or one
+    // less.
+    u64 petit(u64 a, u64 b) const
+    {
+        const u64 x = a * b;
+        const u64 q = static_cast<u64>((static_cast<u128>(x) * m_) >> 64);
+        const u64 r = x - q * c_;
+        return r >= c_ ? r - c_ : r;
+    }
     u64 mul(u64 a, u64 b) const
     {
-        if ((c_ >> 32) == 0) {
-            // x < 2^64; the estimate q is floor(x/c) or one less.
-            const u64 x = a * b;
-            const u64 q = static_cast<u64>((static_cast<u128>(x) * m_) >> 64);
-            u64 r = x - q * c_;
-            return r >= c_ ? r - c_ : r;
-        }
+        if ((c_ >> 32) == 0)
+            return petit(a, b);
         if ((c_ >> 50) == 0) {
             // The floating quotient is within one of the true one.
             const u64 q = static_cast<u64>(static_cast<double>(a) * static_cast<double>(b) * inverse_);
@@ -50,6 +54,16 @@ private:
     u64 c_;
     u64 m_ = 0;
     double inverse_;
+};
+
+// The products of a listing: Barrett's below 2^32, any kind above.
+struct MulPetit {
+    const Modulo& m;
+    u64 operator()(u64 a, u64 b) const { return m.petit(a, b); }
+};
+struct MulGrand {
+    const Modulo& m;
+    u64 operator()(u64 a, u64 b) const { return m.mul(a, b); }
 };
 
 // Depth-first over the exponents of the primes from k on, the value and its
@@ -97,14 +111,22 @@ namespace {
 
 // The divisors of one side up to hi, with their keys: a start residue
 // multiplied by p^f (or by p^(2e-f), the complement, on the second side).
-template <class V>
-int cote(const Facteurs& fd, const int* indices, int nb, const Modulo& mod, u64 c, u64 depart,
-         bool complement, u128 hi, std::vector<V>& valeurs, std::vector<u64>& cles)
+template <class V, class Mul>
+int cote(const Facteurs& fd, const int* indices, int nb, Mul mul, u64 c, u64 depart, bool complement,
+         u128 hi, std::vector<V>& valeurs, std::vector<u64>& cles)
 {
-    valeurs.clear();
-    cles.clear();
-    valeurs.push_back(1);
-    cles.push_back(depart);
+    std::size_t taille = 1;
+    for (int t = 0; t < nb; t++)
+        taille *= 2 * fd.e[indices[t]] + 1;
+    if (valeurs.size() < taille) {
+        valeurs.resize(taille);
+        cles.resize(taille);
+    }
+    V* val = valeurs.data();
+    u64* cle = cles.data();
+    std::size_t fin = 1;
+    val[0] = 1;
+    cle[0] = depart;
     u64 puissances[2 * 128];  // 2e + 1 <= 251: d is below 2^125
     for (int t = 0; t < nb; t++) {
         const int k = indices[t];
@@ -112,31 +134,32 @@ int cote(const Facteurs& fd, const int* indices, int nb, const Modulo& mod, u64 
         const int e2 = 2 * fd.e[k];
         puissances[0] = 1 % c;
         for (int f = 1; f <= e2; f++)
-            puissances[f] = mod.mul(puissances[f - 1], p % c);
-        const std::size_t avant = valeurs.size();
+            puissances[f] = mul(puissances[f - 1], p % c);
+        const std::size_t avant = fin;
         const u128 plafond = hi / p;
         for (std::size_t s = 0; s < avant; s++) {
-            u128 v = valeurs[s];
-            const u64 r = cles[s];
+            V v = val[s];
+            const u64 r = cle[s];
             if (complement)
-                cles[s] = mod.mul(r, puissances[e2]);
+                cle[s] = mul(r, puissances[e2]);
             for (int f = 1; f <= e2 && v <= plafond; f++) {
                 v *= p;
-                valeurs.push_back(static_cast<V>(v));
-                cles.push_back(mod.mul(r, puissances[complement ? e2 - f : f]));
+                val[fin] = v;
+                cle[fin] = mul(r, puissances[complement ? e2 - f : f]);
+                fin++;
             }
         }
     }
-    return static_cast<int>(valeurs.size());
+    return static_cast<int>(fin);
 }
 
 }  // namespace
 
-template <class V>
-void Diviseurs::milieu(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie,
+template <class V, class Mul>
+void Diviseurs::milieu(const Facteurs& fd, Mul mul, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie,
                        std::vector<V>& va, std::vector<V>& vb)
 {
-    const Modulo mod(c);
+    const u64 c = mul.m.c();
     // Two sides with numbers of divisors as close as possible, the primes
     // of larger exponents placed first.
     int ordre[limites::PREMIERS_MAX];
@@ -167,25 +190,30 @@ void Diviseurs::milieu(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, s
         const int k = indicesB[t];
         const u64 pr = fd.p[k] % c;
         for (int f = 0; f < 2 * fd.e[k]; f++)
-            beta = mod.mul(beta, pr);
+            beta = mul(beta, pr);
     }
-    const int na = cote(fd, indicesA, nbA, mod, c, beta, false, hi, va, clesA_);
-    const int nb = cote(fd, indicesB, nbB, mod, c, cible, true, hi, vb, clesB_);
+    const int na = cote(fd, indicesA, nbA, mul, c, beta, false, hi, va, clesA_);
+    const int nb = cote(fd, indicesB, nbB, mul, c, cible, true, hi, vb, clesB_);
 
     auto garde = [&](u128 a, u128 b) {
         u128 A;
         if (!__builtin_mul_overflow(a, b, &A) && A >= lo && A <= hi)
             sortie.push_back(A);
     };
-    // A small first side: a bitmap of its keys turns most of the second
-    // side away, and a hit is checked against every key of the first.
+    // A small first side: two bitmaps of its keys (their low bits, and the
+    // twelve above) turn nearly all of the second side away, and a hit is
+    // checked against every key of the first.
     if (na <= 256) {
-        std::uint64_t vus[64] = {};
-        for (int t = 0; t < na; t++)
-            vus[(clesA_[t] >> 6) & 63] |= std::uint64_t(1) << (clesA_[t] & 63);
+        std::uint64_t bas[64] = {}, haut[64] = {};
+        for (int t = 0; t < na; t++) {
+            const u64 cle = clesA_[t];
+            bas[(cle >> 6) & 63] |= std::uint64_t(1) << (cle & 63);
+            haut[(cle >> 18) & 63] |= std::uint64_t(1) << ((cle >> 12) & 63);
+        }
         for (int s = 0; s < nb; s++) {
             const u64 cle = clesB_[s];
-            if ((vus[(cle >> 6) & 63] >> (cle & 63) & 1) == 0)
+            if ((bas[(cle >> 6) & 63] >> (cle & 63) & 1) == 0 ||
+                (haut[(cle >> 18) & 63] >> ((cle >> 12) & 63) & 1) == 0)
                 continue;
             for (int t = 0; t < na; t++)
                 if (clesA_[t] == cle)
@@ -241,8 +269,13 @@ void Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::
         return;
     }
     chemin = 0;
-    if ((hi >> 64) == 0)
-        milieu(fd, c, cible, lo, hi, sortie, va64_, vb64_);
-    else
-        milieu(fd, c, cible, lo, hi, sortie, va128_, vb128_);
+    const Modulo mod(c);
+    if ((hi >> 64) == 0) {
+        if ((c >> 32) == 0)
+            milieu(fd, MulPetit{mod}, cible, lo, hi, sortie, va64_, vb64_);
+        else
+            milieu(fd, MulGrand{mod}, cible, lo, hi, sortie, va64_, vb64_);
+    } else {
+        milieu(fd, MulGrand{mod}, cible, lo, hi, sortie, va128_, vb128_);
+    }
 }

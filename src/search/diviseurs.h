@@ -25,8 +25,8 @@ private:
     void directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     // Meet in the middle, with the divisors of each side as V (64-bit while
     // hi fits).
-    template <class V>
-    void milieu(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie,
+    template <class V, class Mul>
+    void milieu(const Facteurs& fd, Mul mul, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie,
                 std::vector<V>& va, std::vector<V>& vb);
 
     std::vector<u64> clesA_, clesB_;

@@ -4,6 +4,7 @@
 #include "search/fermeture.h"
 
 #include <algorithm>
+#include <type_traits>
 
 #include "search/recherche.h"
 
@@ -43,7 +44,7 @@ Chemin Fermeture::niveau(Recherche& r, int k)
 {
     const Niveau& avant = niveaux_[k - 1];
     Niveau& ici = niveaux_[k];
-    const Mot xk = r.w.x[k];
+    const Mot xk = (*x_)[k];
     ici.x = xk;
     if (xk.v <= 0 || (xk.v >> r.reglages.bitsFactorisation) != 0 || (xk.v >> 64) != 0)
         return HORS_LIMITES_X;
@@ -55,16 +56,21 @@ Chemin Fermeture::niveau(Recherche& r, int k)
         return HORS_LIMITES_D;
     num -= avant.d;
 
-    // The primes of x: from the sieve while x(n-2) walks down a long way.
+    // The primes of x: from the sieve while x(n-2) walks down a long way,
+    // from one value to the next; the first value of a walk, or a walk
+    // near its end, alone.
     const bool marche = (k == n_ - 2);
-    const u64 basMarche = r.w.minr[k].v > 0 ? static_cast<u64>(r.w.minr[k].v) : 1;
+    const u64 basMarche = (*minr_)[k].v > 0 ? static_cast<u64>((*minr_)[k].v) : 1;
+    const bool suite = marche && x + static_cast<u64>(r.pb.z) == precedent_;
     const bool longue = x - std::min(x, basMarche) >= static_cast<u64>(r.reglages.marcheCourte);
-    if (marche && longue && (x >> r.reglages.bitsCrible) == 0) {
+    if (marche)
+        precedent_ = x;
+    if (suite && longue && (x >> r.reglages.bitsCrible) == 0) {
         crible_.facteurs(x, basMarche, fx_, premiers_);
         r.compteurs.n[FACTEURS_CRIBLE]++;
     } else {
         factorise(x, fx_, premiers_, r.compteurs.n[FACTEURS_RHO]);
-        r.compteurs.n[marche && longue ? FACTEURS_HORS_CRIBLE : FACTEURS_SEULS]++;
+        r.compteurs.n[suite && longue ? FACTEURS_HORS_CRIBLE : FACTEURS_SEULS]++;
     }
 
     // d x and its primes; a prime common to d and x may also divide c x - d,
@@ -104,7 +110,7 @@ Chemin Fermeture::niveaux(Recherche& r)
         return HORS_LIMITES_PQ;
     const int haut = n_ - 2;
     int k = 1;
-    while (k < valides_ && k <= haut && niveaux_[k].x == r.w.x[k])
+    while (k < valides_ && k <= haut && niveaux_[k].x == (*x_)[k])
         k++;
     valides_ = std::min(valides_, k);
     if (k <= haut)
@@ -218,7 +224,7 @@ void Fermeture::prepareListe(Recherche& r, Mot bas, Mot haut)
     suivant_ = 0;
     listeFaite_ = true;
     listeHaut_ = haut;
-    listePrefixe_.assign(r.w.x.begin(), r.w.x.begin() + std::max(n_ - 1, 1));
+    listePrefixe_.assign(x_->begin(), x_->begin() + std::max(n_ - 1, 1));
     const u128 lo = c * enU(bas + r.pb.z) - d;
     u128 hi = c * enU(haut) - d;
     const u128 plafond = (r.pb.type == 2) ? d - 1 : d;
@@ -235,54 +241,92 @@ void Fermeture::prepareListe(Recherche& r, Mot bas, Mot haut)
     std::sort(liste_.begin(), liste_.end(), [](Mot p, Mot q) { return p > q; });
 }
 
-void Fermeture::avance(Recherche& r)
+template <class T>
+void Fermeture::avance(Recherche& r, Etat<T>& s)
 {
-    Etat<Mot>& w = r.w;
+    if constexpr (std::is_same_v<T, Mot>) {
+        x_ = &s.x;
+        minr_ = &s.minr;
+    } else {
+        // On ZZ (the sum at depth n-1 passed 2^127): the values themselves
+        // must still be words.
+        motsX_.SetLength(n_ + 1);
+        motsMinr_.SetLength(n_ + 1);
+        for (int k = 0; k < n_; k++) {
+            if (!tient(s.x[k], limites::BITS_D) || !tient(s.minr[k], limites::BITS_D)) {
+                r.compteurs.n[HORS_LIMITES_D]++;
+                return;
+            }
+            motsX_[k] = enMot(s.x[k]);
+            motsMinr_[k] = enMot(s.minr[k]);
+        }
+        x_ = &motsX_;
+        minr_ = &motsMinr_;
+    }
+    Mot cible;
+    if (!vers(r, cible))
+        return;
+    r.moin(s);
+    if constexpr (std::is_same_v<T, Mot>)
+        s.x[n_ - 1] = cible;
+    else
+        enZZ(s.x[n_ - 1], cible);
+    r.plu(s);
+}
+
+template void Fermeture::avance(Recherche&, Etat<Mot>&);
+template void Fermeture::avance(Recherche&, Etat<ZZ>&);
+
+bool Fermeture::vers(Recherche& r, Mot& cibleSortie)
+{
+    const Vec<Mot>& x = *x_;
+    const Vec<Mot>& minr = *minr_;
     const int n = n_;
     const int z = r.pb.z;
     // The first check of every backtrack ends the search here: past it the
     // walk is one value.
-    if (n < 2 || w.x[1] < w.minr[1])
-        return;
+    if (n < 2 || x[1] < minr[1])
+        return false;
     const Chemin raison = niveaux(r);
     if (raison != NB_CHEMINS) {
         r.compteurs.n[raison]++;
-        return;
+        return false;
     }
     // The walk goes on from u to u - z while u >= seuil; bas is its last
     // value.
-    const Mot haut = w.x[n - 1];
-    Mot seuil = w.minr[n - 1] + z;
+    const Mot haut = x[n - 1];
+    Mot seuil = minr[n - 1] + z;
     if (!(r.pb.type == 2 && n - 1 == 1)) {
-        const Mot avant = w.x[n - 2] + ((r.pb.type == 2 ? z : 0) + 1);
+        const Mot avant = x[n - 2] + ((r.pb.type == 2 ? z : 0) + 1);
         if (avant > seuil)
             seuil = avant;
     }
     const Mot bas = (haut < seuil) ? haut : haut - Mot(z) * ((haut - seuil) / Mot(z) + 1);
     if (haut <= bas)
-        return;
+        return false;
     Mot cible = bas;
     // The bounds end the whole search at the first stop value: the walk
     // stops there, never past it.
+    const Etat<Mot>& w = r.w;
     if (r.pb.seq2 == 1 && r.pb.s2 >= 1 && w.M != 0 && w.x31) {
         const Mot arret = (r.pb.type == 2) ? w.x3un + Mot(n - 2) * z : w.x3un;
         if (arret > cible && arret <= haut && ((haut - arret).v % z) == 0)
             cible = arret;
     }
     if (cible >= haut)
-        return;
+        return false;
 
     // The stop sequence must not be decided by x(n-1) for a count at once:
     // the prefix alone puts the pairs above it, or the solutions are shown
     // one by one.
-    bool enBloc = r.mode != Mode::RELEVE;
+    bool enBloc = r.mode != Mode::RELEVE && !(r.mode == Mode::AFFICHE && r.pb.L >= 0);
     if (enBloc && r.pb.seq2 == 1) {
         const int limite = std::min(r.pb.s2, n - 2);
         int j = 1;
-        while (j <= limite && compare(w.x[j], r.pb.x3[j]) == 0)
+        while (j <= limite && compare(x[j], r.pb.x3[j]) == 0)
             j++;
         if (j <= limite)
-            enBloc = compare(w.x[j], r.pb.x3[j]) > 0;
+            enBloc = compare(x[j], r.pb.x3[j]) > 0;
         else
             enBloc = r.pb.s2 <= n - 2;
     }
@@ -294,35 +338,32 @@ void Fermeture::avance(Recherche& r)
             const Paire dernierePaire{Amin_, nv.c, nv.d};
             const Paire premierePaire{Amax_, nv.c, nv.d};
             Solution premiere, derniere;
-            derniere.prendPaire(w.x, n, enM((Amin_ + nv.d) / nv.c), dernierePaire);
+            derniere.prendPaire(x, n, enM((Amin_ + nv.d) / nv.c), dernierePaire);
             if (r.mode == Mode::COMPTE && r.bilan.premiere.vide())
-                premiere.prendPaire(w.x, n, enM((Amax_ + nv.d) / nv.c), premierePaire);
+                premiere.prendPaire(x, n, enM((Amax_ + nv.d) / nv.c), premierePaire);
             Maximum xn;
             xn.propose(dernierePaire);
             pris = r.ajouteBloc(nombre_, premiere, derniere, xn);
         }
         if (pris) {
             r.compteurs.n[FERME_COMPTE]++;
-            r.moin(w);
-            w.x[n - 1] = cible;
-            r.plu(w);
-            return;
+            cibleSortie = cible;
+            return true;
         }
     }
     // One completing value after the other.
     bool memeMarche = listeFaite_ && listeHaut_ >= haut;
     for (int k = 1; memeMarche && k <= n - 2; k++)
-        memeMarche = listePrefixe_[k] == w.x[k];
+        memeMarche = listePrefixe_[k] == x[k];
     if (!memeMarche)
         prepareListe(r, bas, haut);
     while (suivant_ < liste_.size() && liste_[suivant_] > haut)
         suivant_++;
     if (suivant_ < liste_.size() && liste_[suivant_] > cible)
         cible = liste_[suivant_];
-    if (cible < haut) {
-        r.compteurs.n[FERME_SAUT]++;
-        r.moin(w);
-        w.x[n - 1] = cible;
-        r.plu(w);
-    }
+    if (cible >= haut)
+        return false;
+    r.compteurs.n[FERME_SAUT]++;
+    cibleSortie = cible;
+    return true;
 }

@@ -21,11 +21,15 @@ class Recherche;
 class Fermeture {
 public:
     explicit Fermeture(const Recherche& r);
-    // At the start of a forward step at depth n-1 on words: moves x(n-1)
-    // on, as the steps it replaces would.
-    void avance(Recherche& r);
+    // At the start of a forward step at depth n-1: moves x(n-1) on, as the
+    // steps it replaces would. On ZZ when the sum at depth n-1 does not fit
+    // in words, while the unknowns do.
+    template <class T>
+    void avance(Recherche& r, Etat<T>& s);
 
 private:
+    // The value x(n-1) goes to (below its current one); false when it stays.
+    bool vers(Recherche& r, Mot& cible);
     struct Niveau {
         Mot x;           // x_k (level 0: none)
         u128 c = 0, d = 0;  // the remainder after x1 .. xk, in lowest terms
@@ -44,6 +48,10 @@ private:
     bool valide(const Recherche& r, u128 A, Mot haut) const;
 
     int n_;
+    // The unknowns and their smallest values, as words.
+    const Vec<Mot>* x_ = nullptr;
+    const Vec<Mot>* minr_ = nullptr;
+    Vec<Mot> motsX_, motsMinr_;
     Premiers premiers_;
     Crible crible_;
     Diviseurs diviseurs_;
@@ -51,6 +59,7 @@ private:
     int valides_ = 0;       // levels 0 .. valides_-1 are up to date
     bool racineOk_ = false;  // P/Q itself is within the limits
     Facteurs fx_;
+    u64 precedent_ = 0;  // the last value of x(n-2) factorised
     std::vector<u128> A_;
 
     // The count of compte().

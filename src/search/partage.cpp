@@ -118,6 +118,18 @@ Resultat Equipe::attend(std::int64_t indice)
     return r;
 }
 
+std::vector<std::pair<std::int64_t, Resultat>> Equipe::recolte(bool attendre)
+{
+    std::unique_lock<std::mutex> garde(verrou_);
+    if (attendre)
+        fait_.wait(garde, [&] { return !faits_.empty(); });
+    std::vector<std::pair<std::int64_t, Resultat>> r;
+    for (auto& [indice, res] : faits_)
+        r.emplace_back(indice, std::move(res));
+    faits_.clear();
+    return r;
+}
+
 bool Equipe::pret(std::int64_t indice)
 {
     std::lock_guard<std::mutex> garde(verrou_);

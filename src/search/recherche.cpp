@@ -272,14 +272,19 @@ void Recherche::place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr)
     versMots();
 }
 
+template <class T>
+void Recherche::ferme(Etat<T>& s)
+{
+    if (!fermeture_)
+        fermeture_ = std::make_unique<Fermeture>(*this);
+    fermeture_->avance(*this, s);
+}
+
 void Recherche::pasMots()
 {
     compteurs.n[PAS_MOTS]++;
-    if (w.i == pb.n - 1 && pb.n >= 2) {
-        if (!fermeture_)
-            fermeture_ = std::make_unique<Fermeture>(*this);
-        fermeture_->avance(*this);
-    }
+    if (w.i == pb.n - 1 && pb.n >= 2)
+        ferme(w);
     const int i0 = w.i;
     montres_ = 0;
     try {
@@ -332,6 +337,8 @@ void Recherche::pas()
         return;
     }
     compteurs.n[PAS_ZZ]++;
+    if (reglages.raccourcis && zz.i == pb.n - 1 && pb.n >= 2)
+        ferme(zz);
     if (pb.type == 2)
         suite2(zz);
     else

@@ -200,6 +200,9 @@ private:
     template <class T> bool puissanceTropGrande(const Etat<T>& s, long h);
     template <class T> void solution(const Vec<T>& x);
     void pasMots();
+    // The closing of the last two unknowns, before a forward step at
+    // depth n-1.
+    template <class T> void ferme(Etat<T>& s);
 
     std::unique_ptr<Fermeture> fermeture_;
     int montres_ = 0;      // solutions shown by the current word step

@@ -1,0 +1,94 @@
+// The batch counter as a command: dispatch, printing and exit statuses.
+#include "batch/commande.h"
+
+#include <cstring>
+#include <iostream>
+
+#include "batch/estimation.h"
+#include "report/ecriture.h"
+
+namespace {
+
+void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
+{
+    if (d.json) {
+        const nlohmann::json j = {{"n", d.n},
+                                  {"P", nombreJson(d.P1)},
+                                  {"Q", nombreJson(d.Q1)},
+                                  {"type", d.type},
+                                  {"parity", nomParite(d.parite)},
+                                  {"max", d.max == 0 ? nlohmann::json(nullptr) : nombreJson(d.max)},
+                                  {"prefixes_estimate", e.prefixes},
+                                  {"prefixes_low", e.prefixesBas},
+                                  {"prefixes_high", e.prefixesHaut},
+                                  {"solutions_estimate", e.solutions},
+                                  {"solutions_low", e.solutionsBas},
+                                  {"solutions_high", e.solutionsHaut},
+                                  {"units_estimate", e.unites},
+                                  {"ns_per_prefix", e.nsParPrefixe},
+                                  {"core_hours_estimate", e.heures},
+                                  {"core_hours_low", e.heuresBas},
+                                  {"core_hours_high", e.heuresHaut},
+                                  {"samples", e.sondes},
+                                  {"strata", e.strates},
+                                  {"seconds", e.secondes}};
+        out << j.dump() << "\n";
+        return;
+    }
+    char ligne[300];
+    std::snprintf(ligne, sizeof ligne,
+                  "prefixes: %.4g (95%%: %.4g .. %.4g)\n"
+                  "solutions: %.4g (95%%: %.4g .. %.4g)\n"
+                  "units: %.4g\n"
+                  "cost: %.0f ns per prefix, %.4g core-hours (95%%: %.4g .. %.4g)\n"
+                  "samples: %lld paths in %lld strata, %.1f s\n",
+                  e.prefixes, e.prefixesBas, e.prefixesHaut, e.solutions, e.solutionsBas, e.solutionsHaut,
+                  e.unites, e.nsParPrefixe, e.heures, e.heuresBas, e.heuresHaut,
+                  static_cast<long long>(e.sondes), static_cast<long long>(e.strates), e.secondes);
+    out << ligne;
+}
+
+}  // namespace
+
+void execute(const Demande& d0, std::ostream& sortie, Atelier* atelier)
+{
+    Demande d = d0;
+    if (!d.fusion.empty()) {
+        fusionne(d.fusion, d).ecrit(sortie, d, d.json);
+    } else if (d.estimation) {
+        const Probleme pb = probleme(d);
+        ecritEstimation(sortie, d, estime(pb, tailleUnite(pb), d.travailleurs));
+    } else if (d.liste) {
+        const Total t = liste(d, sortie);
+        sortie.flush();
+        t.ecrit(std::cerr, d, d.json);
+    } else {
+        compte(d, atelier).ecrit(sortie, d, d.json);
+    }
+    sortie.flush();
+}
+
+int commande(int argc, char** argv, void (*travail)(Demande&, std::ostream&))
+{
+    TamponSortie tampon(1);
+    std::ostream sortie(&tampon);
+    sortie.exceptions(std::ios::badbit);
+    Demande d;
+    try {
+        if (!lis(argc, argv, d))
+            return 0;
+        travail(d, sortie);
+        sortie.flush();
+    } catch (const MauvaisArgument& e) {
+        std::cerr << "fractions-compte: " << e.message << std::endl;
+        return 2;
+    } catch (const std::ios_base::failure&) {
+        std::cerr << "fractions-compte: standard output cannot be written ("
+                  << std::strerror(tampon.erreur()) << ")" << std::endl;
+        return 3;
+    } catch (const std::exception& e) {
+        std::cerr << "fractions-compte: " << e.what() << std::endl;
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,16 @@
+// The batch counter as a command: the parsed demand carried out and its
+// result printed, for one process or for rank 0 of many.
+#pragma once
+
+#include <ostream>
+
+#include "batch/comptage.h"
+
+// Carries out d (a count, a merge, an estimate or a listing), its units
+// counted by `atelier` when given; prints the result on `sortie`.
+void execute(const Demande& d, std::ostream& sortie, Atelier* atelier = nullptr);
+
+// Runs main's work: parses argv, calls `travail` with the demand, maps the
+// failures to exit statuses (2 bad argument, 3 output not writable, 1
+// other) with one line on standard error.
+int commande(int argc, char** argv, void (*travail)(Demande&, std::ostream&));

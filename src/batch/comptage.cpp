@@ -1,0 +1,334 @@
+// The batch count: special cases, the cut into units, their counts merged
+// in order, shards, checkpoints, the status line; and the listing.
+#include "batch/comptage.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <deque>
+#include <iostream>
+#include <stdexcept>
+
+#include "batch/estimation.h"
+#include "search/decoupe.h"
+#include "search/partage.h"
+#include "search/recherche.h"
+
+namespace {
+
+using Horloge = std::chrono::steady_clock;
+
+double depuis(Horloge::time_point t) { return std::chrono::duration<double>(Horloge::now() - t).count(); }
+
+// The verdict of the special-case check, kept; and for the listing, each
+// row as a line of values.
+class Lignes : public Sortie {
+public:
+    explicit Lignes(std::ostream* out = nullptr) : out_(out) {}
+    bool donne = false;
+    Verdict dernier = Verdict::TRIVIAL;
+    Total total;
+
+    void verdict(Verdict v, const Recherche&) override
+    {
+        donne = true;
+        dernier = v;
+    }
+    void entete(const ZZ&) override {}
+    void ligne(std::int64_t, const Vec<ZZ>& x, int n) override
+    {
+        for (int k = 1; k <= n; k++)
+            *out_ << x[k] << (k < n ? " " : "\n");
+        total.ajoute(x, n, 1);
+    }
+    void ligneVide() override {}
+    ZZ pause() override { return ZZ(0); }
+    void resultat(const Recherche&) override {}
+
+private:
+    std::ostream* out_;
+};
+
+// A search of the problem, ready for a count from its start.
+void prepare(Recherche& r, const Probleme& pb, Mode mode)
+{
+    r.pb = pb;
+    r.mode = mode;
+    r.dimensionneEtat();
+    r.prepareProbleme();
+    r.zz.i = 0;
+    r.zz.N = 0;
+    r.zz.D = 1;
+    r.res.m1 = Mot(pb.z);
+}
+
+// The single solution of the special-case check.
+Vec<ZZ> unique(const Recherche& r)
+{
+    Vec<ZZ> x;
+    x.SetLength(r.pb.n + 1);
+    for (int a = 1; a <= r.pb.n; a++)
+        x[a] = r.m0 + (a - 1) * r.T0;
+    return x;
+}
+
+// The shard that owns unit j (and the solutions met just before it).
+int proprietaire(std::int64_t j, int tranches) { return static_cast<int>(j % tranches) + 1; }
+
+// The status line: on a terminal, one line refreshed in place; otherwise a
+// line every ten seconds.
+class Statut {
+public:
+    explicit Statut(bool actif) : actif_(actif), terminal_(isatty(2) == 1) {}
+    void montre(double fait, std::int64_t unites, std::int64_t total, std::int64_t solutions, double ecoule,
+                double reste, bool fin = false)
+    {
+        if (!actif_)
+            return;
+        const double periode = terminal_ ? 1 : 10;
+        if (!fin && ecoule - derniere_ < periode)
+            return;
+        derniere_ = ecoule;
+        char ligne[200];
+        std::snprintf(ligne, sizeof ligne, "%5.1f%% of %lld units done, %lld solutions, %.0f s elapsed, %s left",
+                      100 * fait, static_cast<long long>(total), static_cast<long long>(solutions), ecoule,
+                      std::isfinite(reste) ? duree(reste).c_str() : "?");
+        (void)unites;
+        if (terminal_)
+            std::cerr << "\r\033[K" << ligne << (fin ? "\n" : "") << std::flush;
+        else
+            std::cerr << ligne << std::endl;
+    }
+
+private:
+    static std::string duree(double s)
+    {
+        char t[40];
+        if (s < 120)
+            std::snprintf(t, sizeof t, "%.0f s", s);
+        else if (s < 7200)
+            std::snprintf(t, sizeof t, "%.0f min", s / 60);
+        else if (s < 172800)
+            std::snprintf(t, sizeof t, "%.1f h", s / 3600);
+        else
+            std::snprintf(t, sizeof t, "%.1f days", s / 86400);
+        return t;
+    }
+    bool actif_, terminal_;
+    double derniere_ = -1e9;
+};
+
+}  // namespace
+
+double tailleUnite(const Probleme& pb)
+{
+    // About a million units at most: a count of 10^15 prefixes gets units of
+    // 10^9, a count of 10^8 the smallest size.
+    const double prefixes = estimePrefixes(pb, 4096, 0x5eed);
+    return std::max(limites::UNITE, std::floor(prefixes / (1 << 20)));
+}
+
+Total compte(const Demande& d, Atelier* atelier)
+{
+    const auto debut = Horloge::now();
+    const Probleme pb = probleme(d);
+    Lignes verdicts;
+    Recherche r(&verdicts);
+    r.reglages.travailleurs = d.travailleurs;
+    prepare(r, pb, Mode::COMPTE);
+    Total t;
+    t.tranche = d.tranche;
+    t.tranches = d.tranches;
+
+    // Settled without a search: no work unit, the single solution in the
+    // first shard.
+    if (r.exeptions() == 2) {
+        if (verdicts.dernier == Verdict::UNIQUE && d.tranche == 1)
+            t.ajoute(unique(r), pb.n, 0);
+        t.secondes = depuis(debut);
+        return t;
+    }
+    // Two unknowns or fewer: one prefix, one unit, counted here.
+    if (pb.n < 3) {
+        t.unites = 1;
+        if (d.tranche == 1) {
+            r.versMots();
+            while (r.i() >= 0)
+                r.pas();
+            t.ajoute(r.bilan, 1);
+        }
+        t.secondes = depuis(debut);
+        return t;
+    }
+
+    const double taille = tailleUnite(pb);
+    Point point;
+    if (!d.reprise.empty())
+        point = lisPoint(d.reprise, d, taille, 0);
+    // The units of the whole count, and the work of this shard.
+    double travail = 0;
+    std::int64_t miennes = 0;
+    {
+        Decoupe pre(r, taille);
+        Unite u;
+        while (pre.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE) {
+            t.unites++;
+            if (proprietaire(u.indice, d.tranches) == d.tranche) {
+                travail += u.estimation;
+                miennes++;
+            }
+        }
+    }
+
+    // The threads of this machine, unless the units go elsewhere.
+    std::unique_ptr<Equipe> equipe;
+    Atelier local;
+    if (atelier == nullptr) {
+        int travailleurs = d.travailleurs > 0 ? d.travailleurs : static_cast<int>(std::thread::hardware_concurrency());
+        travailleurs = std::max(1, travailleurs);
+        equipe = std::make_unique<Equipe>(r, travailleurs);
+        local.places = travailleurs * limites::AVANCE_PAR_TRAVAILLEUR;
+        local.confie = [&](const Unite& u) { equipe->confie(u); };
+        local.recolte = [&](bool attendre) {
+            std::vector<std::pair<std::int64_t, Bilan>> faits;
+            for (auto& [indice, res] : equipe->recolte(attendre)) {
+                if (res.erreur)
+                    std::rethrow_exception(res.erreur);
+                if (!res.conforme)
+                    throw std::logic_error("unit " + std::to_string(indice) + " left elsewhere than cut");
+                faits.emplace_back(indice, std::move(res.bilan));
+            }
+            return faits;
+        };
+        atelier = &local;
+    }
+
+    const double avant = point.total.secondes;
+    const std::int64_t unites = t.unites;
+    t = point.total;
+    t.unites = unites;
+    t.tranche = d.tranche;
+    t.tranches = d.tranches;
+    std::int64_t suivante = point.suivante;
+    std::map<std::int64_t, Bilan> termines = std::move(point.termines);
+
+    struct Attente {
+        std::int64_t indice;
+        bool mienne;
+        std::vector<Vec<ZZ>> avant;
+        double estimation;
+    };
+    std::deque<Attente> file;
+    Decoupe decoupe(r, taille);
+    bool finDecoupe = false, finie = false;
+    double fait = 0, faitIci = 0;
+    std::int64_t fusionnees = 0;
+    Statut statut(d.statut);
+    double dernierPoint = 0;
+    const std::size_t places = static_cast<std::size_t>(atelier->places);
+
+    auto ecrisLePoint = [&] {
+        if (d.point.empty())
+            return;
+        Point p;
+        p.suivante = suivante;
+        p.total = t;
+        p.total.secondes = avant + depuis(debut);
+        p.termines = termines;
+        ecrisPoint(d.point, d, taille, 0, p);
+    };
+
+    while (!finie) {
+        bool attente = false;
+        while (!finDecoupe && file.size() < places) {
+            Unite u;
+            const Decoupe::Etape e = decoupe.suivante(u);
+            if (e == Decoupe::FIN) {
+                finDecoupe = true;
+                break;
+            }
+            if (e == Decoupe::ATTENTE) {
+                attente = true;
+                break;
+            }
+            const bool mienne = proprietaire(u.indice, d.tranches) == d.tranche;
+            if (u.indice < suivante) {
+                if (mienne)
+                    fait += u.estimation;
+                fusionnees += mienne;
+                continue;  // merged before the run was resumed
+            }
+            if (mienne && termines.count(u.indice) == 0)
+                atelier->confie(u);
+            file.push_back({u.indice, mienne, mienne ? std::move(u.avant) : std::vector<Vec<ZZ>>{}, u.estimation});
+        }
+        for (auto& [indice, b] : atelier->recolte(false))
+            termines[indice] = std::move(b);
+        bool fusion = false;
+        while (!file.empty()) {
+            Attente& a = file.front();
+            if (a.mienne) {
+                const auto it = termines.find(a.indice);
+                if (it == termines.end())
+                    break;
+                for (const Vec<ZZ>& x : a.avant)
+                    t.ajoute(x, pb.n, 2 * a.indice);
+                t.ajoute(it->second, 2 * a.indice + 1);
+                finie = it->second.finie;
+                termines.erase(it);
+                fait += a.estimation;
+                faitIci += a.estimation;
+                fusionnees++;
+            }
+            suivante = a.indice + 1;
+            file.pop_front();
+            fusion = true;
+            if (finie)
+                break;
+        }
+        if (finie || (file.empty() && finDecoupe))
+            break;
+        const double ecoule = depuis(debut);
+        statut.montre(travail > 0 ? fait / travail : 0, fusionnees, miennes, t.nombre, avant + ecoule,
+                      faitIci > 0 ? ecoule * (travail - fait) / faitIci : NAN);
+        if (!d.point.empty() && ecoule - dernierPoint >= d.chaque) {
+            ecrisLePoint();
+            dernierPoint = ecoule;
+        }
+        if (!fusion && !attente)
+            for (auto& [indice, b] : atelier->recolte(true))
+                termines[indice] = std::move(b);
+    }
+    // The solutions after the last unit belong to the shard of the index
+    // that would come next.
+    if (!finie && proprietaire(t.unites, d.tranches) == d.tranche)
+        for (const Vec<ZZ>& x : decoupe.finales)
+            t.ajoute(x, pb.n, 2 * t.unites);
+    suivante = t.unites;
+    termines.clear();
+    t.secondes = avant + depuis(debut);
+    statut.montre(1, miennes, miennes, t.nombre, t.secondes, 0, true);
+    ecrisLePoint();
+    return t;
+}
+
+Total liste(const Demande& d, std::ostream& out)
+{
+    const auto debut = Horloge::now();
+    Lignes lignes(&out);
+    Recherche r(&lignes);
+    r.reglages.travailleurs = d.travailleurs;
+    prepare(r, probleme(d), Mode::AFFICHE);
+    r.pb.L = 0;  // every row, no pause
+    r.res.K3 = 0;
+    r.recherche();
+    if (lignes.donne && lignes.dernier == Verdict::UNIQUE)
+        lignes.ligne(1, unique(r), r.pb.n);
+    Total t = lignes.total;
+    t.unites = 1;
+    t.secondes = depuis(debut);
+    return t;
+}

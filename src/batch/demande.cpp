@@ -1,0 +1,144 @@
+// The command line of the batch counter, read with CLI11.
+#include "batch/demande.h"
+
+#include <CLI/CLI.hpp>
+
+#include <cctype>
+#include <iostream>
+
+namespace {
+
+const char* const VERSION = "fractions-compte 1.0";
+
+bool chiffres(const std::string& s)
+{
+    if (s.empty() || s.size() > 10000)
+        return false;
+    for (char c : s)
+        if (!std::isdigit(static_cast<unsigned char>(c)))
+            return false;
+    return true;
+}
+
+NTL::ZZ nombre(const std::string& s, const std::string& quoi)
+{
+    if (!chiffres(s))
+        throw MauvaisArgument{quoi + " must be a non-negative integer: " + s};
+    return NTL::conv<NTL::ZZ>(s.c_str());
+}
+
+}  // namespace
+
+const char* nomParite(int parite)
+{
+    return parite == 1 ? "odd" : parite == 2 ? "even" : "any";
+}
+
+bool lis(int argc, char** argv, Demande& d)
+{
+    CLI::App app{"Counts the solutions in positive integers of 1/x1 + ... + 1/xN = P/Q,\n"
+                 "with x1 <= ... <= xN (type 1) or x1 < ... < xN (type 2).",
+                 "fractions-compte"};
+    std::string n, fraction, type = "1", parite = "any", max = "0", tranche;
+    app.add_option("N", n, "number of unknowns");
+    app.add_option("P/Q", fraction, "the fraction, P/Q or P");
+    app.add_option("-t,--type", type, "1: non-strict order (default), 2: strict order");
+    app.add_option("--parity", parite, "any (default), odd or even");
+    app.add_option("--max", max, "bound on xN (0: none)");
+    app.add_flag("--list", d.liste, "every solution, one line each, in the order of the interactive table");
+    app.add_flag("--json", d.json, "the result as one JSON object");
+    app.add_option("-j,--threads", d.travailleurs, "threads (default: every core)");
+    app.add_flag("--status", d.statut, "progress on standard error");
+    app.add_option("--checkpoint", d.point, "save progress to FILE");
+    app.add_option("--every", d.chaque, "seconds between checkpoints (default 60)");
+    app.add_option("--resume", d.reprise, "go on from FILE");
+    app.add_option("--shard", tranche, "count only the I-th of K fixed slices of the work (I/K, 1 <= I <= K)");
+    app.add_option("--merge", d.fusion, "the totals of shard results written with --json")->expected(1, -1);
+    app.add_flag("--estimate", d.estimation, "estimate the size of the count instead of doing it");
+    app.set_version_flag("--version", VERSION);
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        std::cout << app.help();
+        return false;
+    } catch (const CLI::CallForVersion& e) {
+        std::cout << VERSION << "\n";
+        return false;
+    } catch (const CLI::ParseError& e) {
+        throw MauvaisArgument{e.what()};
+    }
+
+    if (!d.fusion.empty()) {
+        if (!n.empty() || d.liste || d.estimation || !d.point.empty() || !d.reprise.empty() || !tranche.empty())
+            throw MauvaisArgument{"--merge takes only shard results (and --json)"};
+        return true;
+    }
+    if (n.empty() || fraction.empty())
+        throw MauvaisArgument{"N and P/Q are required"};
+    const NTL::ZZ nz = nombre(n, "N");
+    if (nz < 1 || nz > 10000)
+        throw MauvaisArgument{"N must be between 1 and 10000: " + n};
+    d.n = NTL::conv<int>(nz);
+    const auto barre = fraction.find('/');
+    d.P1 = nombre(fraction.substr(0, barre), "P");
+    d.Q1 = barre == std::string::npos ? NTL::ZZ(1) : nombre(fraction.substr(barre + 1), "Q");
+    if (d.P1 == 0 || d.Q1 == 0)
+        throw MauvaisArgument{"P and Q must be positive: " + fraction};
+    if (type != "1" && type != "2")
+        throw MauvaisArgument{"--type must be 1 or 2: " + type};
+    d.type = type[0] - '0';
+    if (parite == "any")
+        d.parite = 0;
+    else if (parite == "odd")
+        d.parite = 1;
+    else if (parite == "even")
+        d.parite = 2;
+    else
+        throw MauvaisArgument{"--parity must be any, odd or even: " + parite};
+    d.max = nombre(max, "--max");
+    if (d.travailleurs < 0)
+        throw MauvaisArgument{"--threads must be positive"};
+    if (!(d.chaque > 0))
+        throw MauvaisArgument{"--every must be positive"};
+    if (!tranche.empty()) {
+        const auto b = tranche.find('/');
+        if (b == std::string::npos || !chiffres(tranche.substr(0, b)) || !chiffres(tranche.substr(b + 1)) ||
+            b > 9 || tranche.size() - b > 10)
+            throw MauvaisArgument{"--shard must be I/K: " + tranche};
+        d.tranche = std::stoi(tranche.substr(0, b));
+        d.tranches = std::stoi(tranche.substr(b + 1));
+        if (d.tranches < 1 || d.tranche < 1 || d.tranche > d.tranches)
+            throw MauvaisArgument{"--shard I/K needs 1 <= I <= K: " + tranche};
+    }
+    if (d.liste && (d.tranches > 1 || !d.point.empty() || !d.reprise.empty() || d.estimation))
+        throw MauvaisArgument{"--list cannot be used with --shard, --checkpoint, --resume or --estimate"};
+    if (d.estimation && (d.tranches > 1 || !d.point.empty() || !d.reprise.empty()))
+        throw MauvaisArgument{"--estimate cannot be used with --shard, --checkpoint or --resume"};
+    return true;
+}
+
+Probleme probleme(const Demande& d)
+{
+    Probleme pb;
+    pb.type = d.type;
+    pb.n = d.n;
+    pb.P1 = d.P1;
+    pb.Q1 = d.Q1;
+    pb.pg = GCD(d.P1, d.Q1);
+    pb.P = d.P1 / pb.pg;
+    pb.Q = d.Q1 / pb.pg;
+    pb.parite = d.parite;
+    pb.z = d.parite == 0 ? 1 : 2;
+    pb.tri = (d.parite != 0 || d.max != 0) ? 1 : 0;
+    pb.Ma = d.max;
+    pb.M = d.max;
+    if (pb.parite == 1 && !IsOdd(pb.M) && pb.M != 0)
+        pb.M -= 1;
+    if (pb.parite == 2 && IsOdd(pb.M))
+        pb.M -= 1;
+    // No row of a table: a period longer than any count.
+    pb.L = -(NTL::ZZ(1) << 100);
+    pb.x2.SetLength(pb.n + 1);
+    pb.x3.SetLength(pb.n + 1);
+    return pb;
+}

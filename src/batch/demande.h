@@ -1,0 +1,44 @@
+// What the batch counter is asked, from its command line, checked before
+// any work starts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <NTL/ZZ.h>
+
+#include "search/probleme.h"
+
+struct Demande {
+    int n = 0;
+    NTL::ZZ P1, Q1;       // the fraction as written
+    int type = 1;
+    int parite = 0;       // 0 any, 1 odd, 2 even
+    NTL::ZZ max;          // bound on xn, 0 = none
+    bool liste = false;   // every solution, one line each
+    bool json = false;
+    int travailleurs = 0; // 0: every core
+    bool statut = false;  // progress on standard error
+    std::string point;    // checkpoint file
+    double chaque = 60;   // seconds between checkpoints
+    std::string reprise;  // checkpoint to go on from
+    int tranche = 1, tranches = 1;  // the I-th of K slices, 1 <= I <= K
+    std::vector<std::string> fusion;  // shard results to add up
+    bool estimation = false;
+};
+
+// A bad argument: one line naming it.
+struct MauvaisArgument {
+    std::string message;
+};
+
+// Parses the command line; throws MauvaisArgument. Returns false when help
+// or the version was asked and printed (nothing else to do).
+bool lis(int argc, char** argv, Demande& d);
+
+// The problem of the demand as the interactive program sets it up: the
+// fraction in lowest terms, the step and the bound adjusted to the parity,
+// the selection made (no start or stop sequence), no row shown.
+Probleme probleme(const Demande& d);
+
+const char* nomParite(int parite);

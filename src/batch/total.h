@@ -1,0 +1,47 @@
+// The result of a batch count, or of one shard of it: the count, the
+// largest xn, the first and last solutions with their places in the order
+// of the search (so that shards can be added up), and its text and JSON
+// forms.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "batch/demande.h"
+#include "search/resultats.h"
+
+struct Total {
+    std::int64_t nombre = 0;
+    Maximum xn;
+    Solution premiere, derniere;
+    // Places in the order of the search: 2j for the solutions met before
+    // unit j, 2j + 1 for those of unit j.
+    std::int64_t placePremiere = -1, placeDerniere = -1;
+    double secondes = 0;
+    std::int64_t unites = 0;  // units of the whole count
+    int tranche = 1, tranches = 1;
+
+    // Adds what a share found, at its place (after everything so far).
+    void ajoute(const Bilan& b, std::int64_t place);
+    // Adds one solution x[1..n].
+    void ajoute(const Vec<ZZ>& x, int n, std::int64_t place);
+
+    nlohmann::json enJson(const Demande& d) const;
+    static Total deJson(const nlohmann::json& j, int n);
+    void ecrit(std::ostream& out, const Demande& d, bool json) const;
+};
+
+// A number for JSON: an integer while it fits in 53 bits, a string beyond.
+nlohmann::json nombreJson(const ZZ& v);
+ZZ nombreDeJson(const nlohmann::json& j);
+nlohmann::json solutionJson(const Solution& s);
+Solution solutionDeJson(const nlohmann::json& j, int n);
+nlohmann::json bilanJson(const Bilan& b);
+Bilan bilanDeJson(const nlohmann::json& j, int n);
+
+// The totals of shard results written with --json, in the form of one of
+// them. Throws MauvaisArgument when they are not the K shards of one count.
+Total fusionne(const std::vector<std::string>& fichiers, Demande& d);

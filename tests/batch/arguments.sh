@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# The batch counter's command line: known counts, and each bad argument
+# refused with status 2 and one line on standard error naming it, before
+# any work (a checkpoint refused is left as it was).
+set -u
+exe=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail=0
+
+# Ways to write 1 as a sum of n unit fractions: OEIS A002966 and A006585.
+for cas in "6 1 1 3462" "7 1 1 294314" "6 1 2 2320" "7 1 2 245765" "3 2/3 2 5"; do
+  set -- $cas
+  got=$("$exe" "$1" "$2" -t "$3" --json | sed 's/.*"solutions":\([0-9]*\).*/\1/')
+  [ "$got" = "$4" ] || { echo "N = $1, P/Q = $2, type $3: $got solutions, expected $4"; fail=1; }
+done
+
+refuse() {  # expected word on standard error, then the arguments
+  local mot=$1
+  shift
+  "$exe" "$@" > "$work/out" 2> "$work/err"
+  local statut=$?
+  if [ "$statut" != 2 ] || [ "$(wc -l < "$work/err")" != 1 ] || ! grep -q -- "$mot" "$work/err" || [ -s "$work/out" ]; then
+    echo "$* : status $statut, expected 2 and one line naming $mot:"
+    cat "$work/err"
+    fail=1
+  fi
+}
+refuse "--frobnicate" 5 1 --frobnicate
+refuse "N must be" 0 1
+refuse "N must be" -3 1
+refuse "N must be" x 1
+refuse "Q must be" 5 1/x
+refuse "P must be" 5 x/2
+refuse "P and Q must be positive" 5 0/3
+refuse "P and Q must be positive" 5 3/0
+refuse "Q must be" 5 1/2/3
+refuse "required" 5
+refuse "--type" 5 1 -t 3
+refuse "--parity" 5 1 --parity some
+refuse "--shard" 5 1 --shard 4/3
+refuse "--shard" 5 1 --shard 0/3
+refuse "--shard" 5 1 --shard 2
+
+# Checkpoints: one of another problem, one cut short, one altered.
+"$exe" 6 1 --checkpoint "$work/six" > /dev/null
+cp "$work/six" "$work/six.orig"
+refuse "another count" 6 2/3 --resume "$work/six" --checkpoint "$work/six"
+refuse "another count" 6 1 -t 2 --resume "$work/six"
+head -c 100 "$work/six.orig" > "$work/court"
+refuse "damaged" 6 1 --resume "$work/court" --checkpoint "$work/court"
+sed 's/"solutions":3462/"solutions":3463/' "$work/six.orig" > "$work/change"
+refuse "damaged" 6 1 --resume "$work/change"
+cmp -s "$work/six" "$work/six.orig" || { echo "a refused checkpoint was overwritten"; fail=1; }
+[ "$(head -c 100 "$work/court")" = "$(head -c 100 "$work/six.orig")" ] || { echo "a damaged checkpoint was overwritten"; fail=1; }
+# A complete checkpoint resumes to the same totals at once.
+"$exe" 6 1 --resume "$work/six" --json | sed 's/"seconds":[^,]*,//' > "$work/a"
+"$exe" 6 1 --json | sed 's/"seconds":[^,]*,//' > "$work/b"
+cmp -s "$work/a" "$work/b" || { echo "resuming a finished count changes its totals"; fail=1; }
+exit $fail

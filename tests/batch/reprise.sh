@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# A count killed with SIGKILL at random moments and resumed from its
+# checkpoint each time, with various numbers of threads, ends with exactly
+# the totals of a run never interrupted. Shards merged give them too.
+set -u
+exe=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail=0
+probleme=(6 1/3)
+sansTemps() { sed 's/"seconds":[^,]*,//'; }
+"$exe" "${probleme[@]}" --json | sansTemps > "$work/attendu"
+
+for essai in 1 2 3; do
+  point="$work/point$essai"
+  rm -f "$point"
+  tues=0
+  for tour in 1 2 3 4 5 6 7 8; do
+    reprise=()
+    [ -f "$point" ] && reprise=(--resume "$point")
+    "$exe" "${probleme[@]}" -j $((tour % 3 + 1)) --checkpoint "$point" --every 0.02 \
+      "${reprise[@]}" --json > "$work/resultat" &
+    pid=$!
+    sleep "0.$((RANDOM % 25))"
+    if kill -9 "$pid" 2> /dev/null; then
+      wait "$pid" 2> /dev/null
+      tues=$((tues + 1))
+    else
+      wait "$pid"
+      break
+    fi
+  done
+  if [ -f "$point" ]; then
+    "$exe" "${probleme[@]}" --resume "$point" --checkpoint "$point" --json > "$work/resultat"
+  else
+    "$exe" "${probleme[@]}" --json > "$work/resultat"
+  fi
+  sansTemps < "$work/resultat" > "$work/obtenu"
+  if ! cmp -s "$work/attendu" "$work/obtenu"; then
+    echo "after $tues kills, the totals differ:"
+    diff "$work/attendu" "$work/obtenu"
+    fail=1
+  fi
+done
+
+# Four shards, merged.
+for i in 1 2 3 4; do
+  "$exe" "${probleme[@]}" --shard $i/4 --json > "$work/tranche$i"
+done
+"$exe" --merge "$work"/tranche3 "$work"/tranche1 "$work"/tranche4 "$work"/tranche2 --json |
+  sansTemps | sed 's/"shard":"[^"]*",//; s/"units":[0-9]*,//; s/"first_place":[0-9-]*,//; s/"last_place":[0-9-]*,//' > "$work/fusion"
+sansTemps < "$work/attendu" |
+  sed 's/"shard":"[^"]*",//; s/"units":[0-9]*,//; s/"first_place":[0-9-]*,//; s/"last_place":[0-9-]*,//' > "$work/entier"
+cmp -s "$work/fusion" "$work/entier" || { echo "merged shards differ from the whole:"; diff "$work/entier" "$work/fusion"; fail=1; }
+"$exe" --merge "$work"/tranche1 "$work"/tranche2 > /dev/null 2>&1 && { echo "two shards of four were merged"; fail=1; }
+exit $fail
