@@ -242,20 +242,20 @@ void Fermeture::prepareListe(Recherche& r, Mot bas, Mot haut)
 }
 
 template <class T>
-void Fermeture::avance(Recherche& r, Etat<T>& s)
+bool Fermeture::lit(Recherche& r, const Etat<T>& s)
 {
     if constexpr (std::is_same_v<T, Mot>) {
         x_ = &s.x;
         minr_ = &s.minr;
     } else {
-        // On ZZ (the sum at depth n-1 passed 2^127): the values themselves
-        // must still be words.
+        // On ZZ (the sum passed 2^127): the values themselves must still be
+        // words.
         motsX_.SetLength(n_ + 1);
         motsMinr_.SetLength(n_ + 1);
         for (int k = 0; k < n_; k++) {
             if (!tient(s.x[k], limites::BITS_D) || !tient(s.minr[k], limites::BITS_D)) {
                 r.compteurs.n[HORS_LIMITES_D]++;
-                return;
+                return false;
             }
             motsX_[k] = enMot(s.x[k]);
             motsMinr_[k] = enMot(s.minr[k]);
@@ -263,6 +263,43 @@ void Fermeture::avance(Recherche& r, Etat<T>& s)
         x_ = &motsX_;
         minr_ = &motsMinr_;
     }
+    return true;
+}
+
+template <class T>
+bool Fermeture::marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, std::int64_t& nombre,
+                       Solution& premiere, Solution& derniere, Maximum& xn)
+{
+    if (!lit(r, s))
+        return false;
+    const Chemin raison = niveaux(r);
+    if (raison != NB_CHEMINS) {
+        r.compteurs.n[raison]++;
+        return false;
+    }
+    compte(r, bas, haut);
+    nombre = nombre_;
+    if (nombre_ > 0) {
+        const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
+        const Paire dernierePaire{Amin_, nv.c, nv.d};
+        derniere.prendPaire(*x_, n_, enM((Amin_ + nv.d) / nv.c), dernierePaire);
+        if (r.mode == Mode::COMPTE && r.bilan.premiere.vide())
+            premiere.prendPaire(*x_, n_, enM((Amax_ + nv.d) / nv.c), Paire{Amax_, nv.c, nv.d});
+        xn.propose(dernierePaire);
+    }
+    return true;
+}
+
+template bool Fermeture::marche(Recherche&, const Etat<Mot>&, Mot, Mot, std::int64_t&, Solution&, Solution&,
+                                Maximum&);
+template bool Fermeture::marche(Recherche&, const Etat<ZZ>&, Mot, Mot, std::int64_t&, Solution&, Solution&,
+                                Maximum&);
+
+template <class T>
+void Fermeture::avance(Recherche& r, Etat<T>& s)
+{
+    if (!lit(r, s))
+        return;
     Mot cible;
     if (!vers(r, cible))
         return;

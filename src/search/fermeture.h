@@ -26,8 +26,17 @@ public:
     // in words, while the unknowns do.
     template <class T>
     void avance(Recherche& r, Etat<T>& s);
+    // The solutions of the walk of x(n-1) over (bas, haut] under the
+    // prefix x1 .. x(n-2) of s, x(n-1) not placed: their count, the first
+    // and last and the largest xn. False when beyond the closing's limits.
+    template <class T>
+    bool marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, std::int64_t& nombre, Solution& premiere,
+                Solution& derniere, Maximum& xn);
 
 private:
+    // The unknowns of s as words; false when they do not fit.
+    template <class T>
+    bool lit(Recherche& r, const Etat<T>& s);
     // The value x(n-1) goes to (below its current one); false when it stays.
     bool vers(Recherche& r, Mot& cible);
     struct Niveau {

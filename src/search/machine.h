@@ -4,8 +4,10 @@
 // that instantiate it for ZZ and Mot.
 #pragma once
 
+#include <type_traits>
 #include <utility>
 
+#include "search/fermeture.h"
 #include "search/recherche.h"
 
 namespace machine {
@@ -297,6 +299,15 @@ int Recherche::arriere(Etat<T>& s)
     }
     // x[i] closes a run of equal values: lower the first of the run.
     s.e = s.x[s.i];
+    return descendRun(s);
+}
+
+// The run step of arriere from its loop on: x[i] = e, releases the unknowns
+// of the run down to its first, which it lowers.
+template <class T>
+int Recherche::descendRun(Etat<T>& s)
+{
+    const int z = pb.z;
     while (s.x[s.i - 1] == s.e) {
         moin(s);
         s.i--;
@@ -383,6 +394,14 @@ int Recherche::arriere2(Etat<T>& s)
         return 1;
     }
     // x[i] closes a chain of values spaced exactly z: lower its first.
+    return descendChaine(s);
+}
+
+// The chain step of arriere2 from its loop on.
+template <class T>
+int Recherche::descendChaine(Etat<T>& s)
+{
+    const int z = pb.z;
     while (s.x[s.i - 1] == s.x[s.i] - z) {
         moin(s);
         s.i--;
@@ -395,4 +414,129 @@ int Recherche::arriere2(Etat<T>& s)
     if (s.x[1] <= 0)
         return fin(s);
     return 1;
+}
+
+// The forward step at depth n-2 of a count, with the whole walk of x(n-1)
+// closed at once: the steps it replaces go down to x(n-1), meet each of its
+// values from the first to the last (the solutions there are those the
+// closing counts), then leave the walk by one backtrack from its last
+// value, which this step does from depth n-2 without adding that value to
+// the sum (on words, it may not fit). Returns false, having changed
+// nothing, when the step is to be taken as usual: a row of the table among
+// the solutions, a stop sequence, a walk the closing cannot count.
+template <class T>
+bool Recherche::fermeEnBloc(Etat<T>& s)
+{
+    const int n = pb.n;
+    const int z = pb.z;
+    const int i = s.i;
+    ASSERT_LIMITE(i == n - 2 && n >= 3);
+    if (pb.seq2 == 1 || s.x[1] < s.minr[1])
+        return false;
+    s.r = maxi(s, i, s.D, s.N);
+    if (s.i == -1)
+        return true;
+    if (s.M != 0 && produitInferieur(s.M, s.divis, s.divid)) {
+        if (pb.type == 2)
+            arriere2(s);
+        else
+            arriere(s);
+        return true;
+    }
+    // The step's own solution, and the first value the walk meets.
+    bool propre = false;
+    T premier = s.r;
+    if (pb.type == 1) {
+        if (!(s.x[i] <= s.r))
+            return false;
+        if (s.reste == 0) {
+            propre = true;
+            premier = s.r - z;
+        }
+    } else {
+        if (!(s.x[i] < s.r))
+            return false;
+        if (s.reste == 0) {
+            propre = s.cas2 == 1;
+            premier = s.r - z;
+        }
+    }
+    // The walk goes on from u to u - z while u >= seuil: its last value.
+    T seuil = s.minr[n - 1] + z;
+    const T avant = s.x[i] + (pb.type == 2 ? z : 0) + 1;
+    if (avant > seuil)
+        seuil = avant;
+    const T depart = premier < s.r ? s.r : premier;  // where the walk begins
+    T dernier = depart;
+    if (depart >= seuil)
+        dernier = depart - z * ((depart - seuil) / z + 1);
+    const bool marche = premier < s.r ? depart >= seuil : true;
+    std::int64_t nombre = 0;
+    Solution premiere, derniere;
+    Maximum xn;
+    if (marche) {
+        if (!fermeture_)
+            fermeture_ = std::make_unique<Fermeture>(*this);
+        Mot bas, haut;
+        if constexpr (std::is_same_v<T, Mot>) {
+            bas = dernier - z;
+            haut = premier;
+        } else {
+            if (!tient(premier, limites::BITS_D) || !tient(dernier, limites::BITS_D))
+                return false;
+            bas = enMot(dernier - z);
+            haut = enMot(premier);
+        }
+        if (!fermeture_->marche(*this, s, bas, haut, nombre, premiere, derniere, xn))
+            return false;
+    }
+    if (mode == Mode::AFFICHE && ligneParmi(nombre + (propre ? 1 : 0)))
+        return false;
+    if (mode == Mode::RELEVE)
+        return false;
+    compteurs.n[FERME_COMPTE]++;
+    if (propre) {
+        if (pb.type == 1) {
+            for (s.j = i + 1; s.j <= n; s.j++)
+                s.x[s.j] = s.r;
+        } else {
+            for (s.j = i + 1; s.j <= n; s.j++)
+                s.x[s.j] = s.r + (s.j - i - 1) * z;
+        }
+        montre(s);
+    }
+    if (nombre > 0)
+        ajouteBloc(nombre, premiere, derniere, xn);
+    // Leaving the walk from its last value u: its first check, then a
+    // release (u - z below its smallest value) or the step over the run or
+    // chain that u closes with x(n-2).
+    const T u = marche ? dernier : s.r;
+    if (s.x[1] < s.minr[1]) {
+        fin(s);
+        return true;
+    }
+    if (u - z < s.minr[n - 1]) {
+        if (pb.type == 2)
+            arriere2(s);
+        else
+            arriere(s);
+        return true;
+    }
+    if (pb.type == 1) {
+        ASSERT_LIMITE(u == s.x[i]);
+        s.e = u;
+        if (s.i <= 0 || s.e == z || s.x[1] < s.minr[1]) {
+            fin(s);
+            return true;
+        }
+        descendRun(s);
+    } else {
+        ASSERT_LIMITE(u == s.x[i] + z);
+        if (s.i <= 0 || s.x[1] < s.minr[1]) {
+            fin(s);
+            return true;
+        }
+        descendChaine(s);
+    }
+    return true;
 }

@@ -273,6 +273,18 @@ void Recherche::place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr)
 }
 
 template <class T>
+void Recherche::etape(Etat<T>& s)
+{
+    if (s.i == pb.n - 2 && pb.n >= 3 && mode != Mode::RELEVE && (mode == Mode::COMPTE || pb.L < -1) &&
+        fermeEnBloc(s))
+        return;
+    if (pb.type == 2)
+        suite2(s);
+    else
+        suite(s);
+}
+
+template <class T>
 void Recherche::ferme(Etat<T>& s)
 {
     if (!fermeture_)
@@ -288,10 +300,7 @@ void Recherche::pasMots()
     const int i0 = w.i;
     montres_ = 0;
     try {
-        if (pb.type == 2)
-            suite2(w);
-        else
-            suite(w);
+        etape(w);
     } catch (const Debordement&) {
         // Redone on ZZ from where it began: only the depth may have moved
         // (a descent whose sum overflowed); backtracks only lower values
@@ -308,10 +317,7 @@ void Recherche::pasMots()
         ASSERT_LIMITE(N == zz.N && D == zz.D);
 #endif
         aSauter_ = montres_;
-        if (pb.type == 2)
-            suite2(zz);
-        else
-            suite(zz);
+        etape(zz);
         aSauter_ = 0;
     }
 }
@@ -339,7 +345,9 @@ void Recherche::pas()
     compteurs.n[PAS_ZZ]++;
     if (reglages.raccourcis && zz.i == pb.n - 1 && pb.n >= 2)
         ferme(zz);
-    if (pb.type == 2)
+    if (reglages.raccourcis)
+        etape(zz);
+    else if (pb.type == 2)
         suite2(zz);
     else
         suite(zz);

@@ -194,6 +194,12 @@ public:
 
 private:
     template <class T> void teststop(Etat<T>& s);
+    template <class T> int descendRun(Etat<T>& s);
+    template <class T> int descendChaine(Etat<T>& s);
+    template <class T> bool fermeEnBloc(Etat<T>& s);
+    // One forward step of the search on s (at depth n-2 in a count, the
+    // whole walk of x(n-1) at once).
+    template <class T> void etape(Etat<T>& s);
     template <class T> int fin(Etat<T>& s);
     template <class T> void bornePlus(Etat<T>& s, int k, long h);
     template <class T> void progression(Etat<T>& s, int k);
