@@ -47,4 +47,16 @@ verifie='
 '
 perl -e "$verifie" "$work/ts1" "$work/plain" 1 || fail=1
 perl -e "$verifie" "$work/ts2" "$work/plain" 0 || fail=1
+
+# Terminated while the line is on screen: it is erased, and the program
+# ends as SIGTERM asks (status 143 from the shell). (A background job of a
+# script ignores SIGINT, which the program then leaves ignored.)
+script -qfec "'$exe' < '$work/in' > /dev/null & p=\$!; sleep 3; kill -TERM \$p; wait \$p; echo \"statut \$?\"" \
+  "$work/ts3" > /dev/null
+perl -e '
+  local $/; open my $f, "<", $ARGV[0] or die; my $t = <$f>;
+  if ($t !~ / \d+ s   \d+ solutions/) { print "interrupted: no status line was shown\n"; exit 1 }
+  if ($t !~ / \d+ s   \d+ solutions[^\r]*\r\e\[K(?:\r?\n)*statut 143/) {
+    print "interrupted: the status line was not erased, or the status is not 143\n"; exit 1 }
+' "$work/ts3" || fail=1
 exit $fail

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "search/decoupe.h"
+#include "search/marche.h"
 #include "search/partage.h"
 #include "search/recherche.h"
 
@@ -131,13 +132,7 @@ private:
             }
             if (pb.type == 1 ? s.x[k] > haut : s.x[k] >= haut)
                 return false;
-            ZZ seuil = s.minr[k + 1] + z;
-            if (!(pb.type == 2 && k + 1 == 1)) {
-                const ZZ avant = s.x[k] + (pb.type == 2 ? z : 0) + 1;
-                if (avant > seuil)
-                    seuil = avant;
-            }
-            const ZZ fond = haut < seuil ? haut : haut - z * ((haut - seuil) / z + 1);
+            const ZZ fond = finDeMarche(pb, s.x, s.minr, k + 1, haut);
             fond_ = fond;
             if (haut < fond || haut < s.minr[k + 1])
                 return false;

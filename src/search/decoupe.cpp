@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "search/machine.h"
+#include "search/marche.h"
 
 void reste(const Probleme& pb, const Vec<ZZ>& x, int k, ZZ& c, ZZ& d)
 {
@@ -105,17 +106,9 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
                 profondeurScinde_ = k;
             }
             if (k == n - 2 || e <= taille_) {
-                // The last value of the walk of x_k: it goes on from v to
-                // v - z while v >= seuil (the plain backtrack step).
-                ZZ seuil = s.minr[k] + z;
-                if (!(pb.type == 2 && k == 1)) {
-                    const ZZ avant = s.x[k - 1] + (pb.type == 2 ? z : 0) + 1;
-                    if (avant > seuil)
-                        seuil = avant;
-                }
-                ZZ fond = haut;
-                if (haut >= seuil && s.x[1] >= s.minr[1])
-                    fond = haut - z * ((haut - seuil) / z + 1);
+                // The last value of the walk of x_k (one value when the
+                // first check of a backtrack ends the search).
+                const ZZ fond = s.x[1] >= s.minr[1] ? finDeMarche(pb, s.x, s.minr, k, haut) : haut;
                 const ZZ valeurs = (haut - fond) / z + 1;
                 // As many values as the size allows: the estimate of the
                 // lowest one bounds each of the others.

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "search/marche.h"
 #include "search/recherche.h"
 
 namespace {
@@ -329,16 +330,9 @@ bool Fermeture::vers(Recherche& r, Mot& cibleSortie)
         r.compteurs.n[raison]++;
         return false;
     }
-    // The walk goes on from u to u - z while u >= seuil; bas is its last
-    // value.
+    // bas: the last value of the walk.
     const Mot haut = x[n - 1];
-    Mot seuil = minr[n - 1] + z;
-    if (!(r.pb.type == 2 && n - 1 == 1)) {
-        const Mot avant = x[n - 2] + ((r.pb.type == 2 ? z : 0) + 1);
-        if (avant > seuil)
-            seuil = avant;
-    }
-    const Mot bas = (haut < seuil) ? haut : haut - Mot(z) * ((haut - seuil) / Mot(z) + 1);
+    const Mot bas = finDeMarche(r.pb, x, minr, n - 1, haut);
     if (haut <= bas)
         return false;
     Mot cible = bas;

@@ -59,6 +59,10 @@ constexpr double UNITE = 131072;
 // Steps of the search before a count is shared between threads: smaller
 // searches end sooner than the threads would start.
 constexpr std::int64_t PAS_AVANT_PARTAGE = 200000;
+// A count is shared only when the rows of its partial table are at least
+// this many solutions apart: each unit that holds a row is counted, then
+// walked again to show it.
+constexpr long PERIODE_PARTAGE = 1024;
 // Units handed out ahead of the one being merged, per worker: enough to
 // keep every worker busy while a long unit is merged, few enough that the
 // results waiting for their turn stay small.

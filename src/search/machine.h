@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "search/fermeture.h"
+#include "search/marche.h"
 #include "search/recherche.h"
 
 namespace machine {
@@ -461,16 +462,11 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
             premier = s.r - z;
         }
     }
-    // The walk goes on from u to u - z while u >= seuil: its last value.
-    T seuil = s.minr[n - 1] + z;
-    const T avant = s.x[i] + (pb.type == 2 ? z : 0) + 1;
-    if (avant > seuil)
-        seuil = avant;
-    const T depart = premier < s.r ? s.r : premier;  // where the walk begins
-    T dernier = depart;
-    if (depart >= seuil)
-        dernier = depart - z * ((depart - seuil) / z + 1);
-    const bool marche = premier < s.r ? depart >= seuil : true;
+    // The walk begins at r (its first value met by a step unless r was
+    // passed over) and ends at its last value.
+    const T depart = premier < s.r ? s.r : premier;
+    const T dernier = finDeMarche(pb, s.x, s.minr, n - 1, depart);
+    const bool marche = premier < s.r ? dernier != depart : true;
     std::int64_t nombre = 0;
     Solution premiere, derniere;
     Maximum xn;

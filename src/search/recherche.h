@@ -33,9 +33,7 @@ struct Reglages {
     // Steps allowed to the whole search, for tests and fuzzing; past them
     // the search throws TropDePas. 0: no bound.
     std::int64_t pasMax = 0;
-    // A count is shared only when rows of the partial table are at least
-    // this far apart: each unit holding a row is walked twice.
-    long periodePartage = 1024;
+    long periodePartage = limites::PERIODE_PARTAGE;
     // Limits of the factorisations, lowered by tests so that the paths for
     // large numbers run on small problems.
     int bitsCrible = limites::BITS_CRIBLE;
