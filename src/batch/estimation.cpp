@@ -53,17 +53,7 @@ public:
         if (!vers(r_.pb.n - 2, alea, poids, solutions))
             return false;
         // The prefix: its pairs (and its own completion), exactly.
-        Etat<ZZ>& s = r_.zz;
-        const int n = r_.pb.n;
-        Unite u;
-        u.k = n - 2;
-        u.x.SetLength(n - 1);
-        u.minr.SetLength(n - 1);
-        for (int t = 0; t <= n - 2; t++) {
-            u.x[t] = s.x[t];
-            u.minr[t] = s.minr[t];
-        }
-        u.bas = s.x[n - 2];
+        const Unite u = prefixe(r_.zz.x[r_.pb.n - 2]);
         const std::clock_t debut = std::clock();
         const Resultat res = compteUnite(compteur_, u);
         secondes += static_cast<double>(std::clock() - debut) / CLOCKS_PER_SEC;
@@ -80,18 +70,10 @@ public:
         const int n = r_.pb.n;
         if (!vers(n - 3, alea, poids, solutions) || !marche(n - 3, alea, poids))
             return false;
-        Etat<ZZ>& s = r_.zz;
-        Unite u;
-        u.k = n - 2;
-        u.x.SetLength(n - 1);
-        u.minr.SetLength(n - 1);
-        for (int t = 0; t <= n - 2; t++) {
-            u.x[t] = s.x[t];
-            u.minr[t] = s.minr[t];
-        }
-        u.bas = s.x[n - 2] - (largeur - 1) * r_.pb.z;
-        if (u.bas < fond_)
-            u.bas = fond_;
+        ZZ bas = r_.zz.x[n - 2] - (largeur - 1) * r_.pb.z;
+        if (bas < fond_)
+            bas = fond_;
+        const Unite u = prefixe(bas);
         compteur_.compteurs = Compteurs();
         const std::clock_t debut = std::clock();
         compteUnite(compteur_, u);
@@ -101,6 +83,23 @@ public:
     }
 
 private:
+    // The unit of x(n-2) from its value down to `bas`, under x1 .. x(n-3).
+    Unite prefixe(const ZZ& bas) const
+    {
+        const Etat<ZZ>& s = r_.zz;
+        const int n = r_.pb.n;
+        Unite u;
+        u.k = n - 2;
+        u.x.SetLength(n - 1);
+        u.minr.SetLength(n - 1);
+        for (int t = 0; t <= n - 2; t++) {
+            u.x[t] = s.x[t];
+            u.minr[t] = s.minr[t];
+        }
+        u.bas = bas;
+        return u;
+    }
+
     // Walks down to depth `fin`, each value drawn at random.
     bool vers(int fin, std::mt19937_64& alea, double& poids, double& solutions)
     {

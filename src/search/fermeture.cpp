@@ -159,20 +159,28 @@ bool Fermeture::valide(const Recherche& r, u128 A, Mot haut) const
     return r.w.M == 0 || vz <= enZZ(r.w.M);
 }
 
+bool Fermeture::plage(const Recherche& r, Mot bas, Mot haut, u128& lo, u128& hi) const
+{
+    // A = c u - d for u in (bas, haut]; v >= u (v > u in type 2) is A <= d
+    // (A < d).
+    const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
+    lo = nv.c * enU(bas + r.pb.z) - nv.d;
+    hi = nv.c * enU(haut) - nv.d;
+    const u128 plafond = (r.pb.type == 2) ? nv.d - 1 : nv.d;
+    if (hi > plafond)
+        hi = plafond;
+    return hi >= lo;
+}
+
 void Fermeture::compte(Recherche& r, Mot bas, Mot haut)
 {
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
     const u128 c = nv.c, d = nv.d;
     nombre_ = 0;
-    // A = c u - d for u in (bas, haut]; v >= u (v > u in type 2) is A <= d
-    // (A < d).
-    const u128 lo = c * enU(bas + r.pb.z) - d;
-    u128 hi = c * enU(haut) - d;
-    const u128 plafond = (r.pb.type == 2) ? d - 1 : d;
-    if (hi > plafond)
-        hi = plafond;
-    if (hi < lo)
+    u128 lo, hi;
+    if (!plage(r, bas, haut, lo, hi))
         return;
+    const u128 plafond = (r.pb.type == 2) ? d - 1 : d;
     // With no parity and no bound, every divisor of d^2 is a solution when
     // c <= 2, and the pairs A, d^2/A give the count from the number of
     // divisors alone, less those outside [lo, hi]: at most the few values
@@ -226,12 +234,8 @@ void Fermeture::prepareListe(Recherche& r, Mot bas, Mot haut)
     listeFaite_ = true;
     listeHaut_ = haut;
     listePrefixe_.assign(x_->begin(), x_->begin() + std::max(n_ - 1, 1));
-    const u128 lo = c * enU(bas + r.pb.z) - d;
-    u128 hi = c * enU(haut) - d;
-    const u128 plafond = (r.pb.type == 2) ? d - 1 : d;
-    if (hi > plafond)
-        hi = plafond;
-    if (hi < lo)
+    u128 lo, hi;
+    if (!plage(r, bas, haut, lo, hi))
         return;
     int chemin = 0;
     diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_, chemin);

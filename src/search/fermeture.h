@@ -51,6 +51,9 @@ private:
     // The solutions whose x(n-1) lies in (bas, haut]: their count, the
     // first and last (largest and smallest A) and the largest xn.
     void compte(Recherche& r, Mot bas, Mot haut);
+    // The divisors A = c u - d for u in (bas, haut] with a pair v >= u
+    // (v > u in type 2): [lo, hi]; false when none.
+    bool plage(const Recherche& r, Mot bas, Mot haut, u128& lo, u128& hi) const;
     // The completing values of x(n-1) below haut, decreasing, in liste_.
     void prepareListe(Recherche& r, Mot bas, Mot haut);
     // Whether the pair of A passes the parities and the bound.

@@ -209,6 +209,15 @@ T Recherche::maxi(Etat<T>& s, int k, const T& Dk, const T& Nk)
     return s.r1;
 }
 
+// Fixes x[i+1] = r and goes one level deeper.
+template <class T>
+void Recherche::pousse(Etat<T>& s)
+{
+    s.x[s.i + 1] = s.r;
+    s.i++;
+    plu(s);
+}
+
 template <class T>
 int Recherche::fin(Etat<T>& s)
 {
@@ -261,9 +270,7 @@ int Recherche::suite(Etat<T>& s)
     if (s.M != 0 && produitInferieur(s.M, s.divis, s.divid))
         return arriere(s);
     if (s.x[s.i] <= s.r && s.reste != 0 && s.i < n - 1) {
-        s.x[s.i + 1] = s.r;
-        s.i++;
-        plu(s);
+        pousse(s);
         return 1;
     }
     if (s.x[s.i] <= s.r && s.reste == 0) {
@@ -271,11 +278,8 @@ int Recherche::suite(Etat<T>& s)
             s.x[s.j] = s.r;
         if (montre(s) == 0)
             return 1;
-        if (s.i < n - 1) {
-            s.x[s.i + 1] = s.r;
-            s.i++;
-            plu(s);
-        }
+        if (s.i < n - 1)
+            pousse(s);
     }
     return arriere(s);
 }
@@ -335,9 +339,7 @@ int Recherche::suite2(Etat<T>& s)
         return arriere2(s);
     if (s.x[s.i] < s.r && s.reste != 0) {
         if (s.i < n - 1) {
-            s.x[s.i + 1] = s.r;
-            s.i++;
-            plu(s);
+            pousse(s);
             return 1;
         }
         return arriere2(s);
@@ -352,17 +354,12 @@ int Recherche::suite2(Etat<T>& s)
                 s.x[s.j] = s.r + (s.j - s.i - 1) * z;
             if (montre(s) == 0)
                 return 1;
-            if (s.i < n - 1) {
-                s.x[s.i + 1] = s.r;
-                s.i++;
-                plu(s);
-            }
+            if (s.i < n - 1)
+                pousse(s);
         } else {
             // n-i equal values would complete the sum: not a type 2
             // solution, so r is passed over.
-            s.x[s.i + 1] = s.r;
-            s.i++;
-            plu(s);
+            pousse(s);
         }
     }
     return arriere2(s);

@@ -199,6 +199,7 @@ private:
     // whole walk of x(n-1) at once).
     template <class T> void etape(Etat<T>& s);
     template <class T> int fin(Etat<T>& s);
+    template <class T> void pousse(Etat<T>& s);
     template <class T> void bornePlus(Etat<T>& s, int k, long h);
     template <class T> void progression(Etat<T>& s, int k);
     template <class T> bool puissanceTropGrande(const Etat<T>& s, long h);
