@@ -257,6 +257,9 @@ void Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::
                       int& chemin)
 {
     sortie.clear();
+    // Residues are products of 64-bit numbers below c; divisors and their
+    // products up to d stay below 2^127.
+    ASSERT_LIMITE((c >> limites::BITS_C) == 0 && (d >> limites::BITS_D) == 0);
     if (lo < 1)
         lo = 1;
     if (hi < lo)
