@@ -109,6 +109,18 @@ Chemin Fermeture::niveaux(Recherche& r)
 {
     if (!racineOk_)
         return HORS_LIMITES_PQ;
+    // x1 .. x(n-2) unchanged since the last time: the same answer, without
+    // looking at them (a search of thousands of unknowns walks its last
+    // ones in constant time).
+    if (versionNiveaux_ == r.versionPrefixe)
+        return raisonNiveaux_;
+    versionNiveaux_ = r.versionPrefixe;
+    raisonNiveaux_ = niveauxDe(r);
+    return raisonNiveaux_;
+}
+
+Chemin Fermeture::niveauxDe(Recherche& r)
+{
     const int haut = n_ - 2;
     int k = 1;
     while (k < valides_ && k <= haut && niveaux_[k].x == (*x_)[k])
@@ -233,7 +245,7 @@ void Fermeture::prepareListe(Recherche& r, Mot bas, Mot haut)
     suivant_ = 0;
     listeFaite_ = true;
     listeHaut_ = haut;
-    listePrefixe_.assign(x_->begin(), x_->begin() + std::max(n_ - 1, 1));
+    listeVersion_ = r.versionPrefixe;
     u128 lo, hi;
     if (!plage(r, bas, haut, lo, hi))
         return;
@@ -254,19 +266,42 @@ bool Fermeture::lit(Recherche& r, const Etat<T>& s)
         minr_ = &s.minr;
     } else {
         // On ZZ (the sum passed 2^127): the values themselves must still be
-        // words.
-        motsX_.SetLength(n_ + 1);
-        motsMinr_.SetLength(n_ + 1);
-        for (int k = 0; k < n_; k++) {
+        // words. The prefix is converted once (or found too large once),
+        // x(n-1) at each step. A prefix whose own sum does not fit in words
+        // is not looked at: the denominator of its remainder is of that
+        // size too, but for a large common factor, past the closing's
+        // limits (and converting thousands of unknowns at each step would
+        // cost more than the walk).
+        if (NTL::NumBits(s.D) - NTL::NumBits(s.x[n_ - 1]) > limites::BUDGET_MOTS) {
+            r.compteurs.n[HORS_LIMITES_D]++;
+            return false;
+        }
+        const std::uint64_t version = r.versionPrefixe;
+        auto convertit = [&](int k) {
             if (!tient(s.x[k], limites::BITS_D) || !tient(s.minr[k], limites::BITS_D)) {
                 r.compteurs.n[HORS_LIMITES_D]++;
                 return false;
             }
             motsX_[k] = enMot(s.x[k]);
             motsMinr_[k] = enMot(s.minr[k]);
+            return true;
+        };
+        if (versionLue_ != version || x_ != &motsX_) {
+            motsX_.SetLength(n_ + 1);
+            motsMinr_.SetLength(n_ + 1);
+            versionLue_ = version;
+            prefixeLu_ = true;
+            for (int k = 0; k < n_ - 1 && prefixeLu_; k++)
+                prefixeLu_ = convertit(k);
+            x_ = &motsX_;
+            minr_ = &motsMinr_;
         }
-        x_ = &motsX_;
-        minr_ = &motsMinr_;
+        if (!prefixeLu_) {
+            r.compteurs.n[HORS_LIMITES_D]++;
+            return false;
+        }
+        if (!convertit(n_ - 1))
+            return false;
     }
     return true;
 }
@@ -356,14 +391,18 @@ bool Fermeture::vers(Recherche& r, Mot& cibleSortie)
     // one by one.
     bool enBloc = r.mode != Mode::RELEVE && !(r.mode == Mode::AFFICHE && r.pb.L >= 0);
     if (enBloc && r.pb.seq2 == 1) {
-        const int limite = std::min(r.pb.s2, n - 2);
-        int j = 1;
-        while (j <= limite && compare(x[j], r.pb.x3[j]) == 0)
-            j++;
-        if (j <= limite)
-            enBloc = compare(x[j], r.pb.x3[j]) > 0;
-        else
-            enBloc = r.pb.s2 <= n - 2;
+        if (versionArret_ != r.versionPrefixe) {
+            versionArret_ = r.versionPrefixe;
+            const int limite = std::min(r.pb.s2, n - 2);
+            int j = 1;
+            while (j <= limite && compare(x[j], r.pb.x3[j]) == 0)
+                j++;
+            if (j <= limite)
+                arretEnBloc_ = compare(x[j], r.pb.x3[j]) > 0;
+            else
+                arretEnBloc_ = r.pb.s2 <= n - 2;
+        }
+        enBloc = arretEnBloc_;
     }
     if (enBloc) {
         compte(r, cible, haut);
@@ -387,9 +426,7 @@ bool Fermeture::vers(Recherche& r, Mot& cibleSortie)
         }
     }
     // One completing value after the other.
-    bool memeMarche = listeFaite_ && listeHaut_ >= haut;
-    for (int k = 1; memeMarche && k <= n - 2; k++)
-        memeMarche = listePrefixe_[k] == x[k];
+    const bool memeMarche = listeFaite_ && listeHaut_ >= haut && listeVersion_ == r.versionPrefixe;
     if (!memeMarche)
         prepareListe(r, bas, haut);
     while (suivant_ < liste_.size() && liste_[suivant_] > haut)

@@ -47,6 +47,7 @@ private:
     // Levels 0 .. n-2 for the current prefix; the limit passed when the
     // remainder or a factorisation is beyond the closing, else NB_CHEMINS.
     Chemin niveaux(Recherche& r);
+    Chemin niveauxDe(Recherche& r);
     Chemin niveau(Recherche& r, int k);
     // The solutions whose x(n-1) lies in (bas, haut]: their count, the
     // first and last (largest and smallest A) and the largest xn.
@@ -72,6 +73,13 @@ private:
     bool racineOk_ = false;  // P/Q itself is within the limits
     Facteurs fx_;
     u64 precedent_ = 0;  // the last value of x(n-2) factorised
+    // The version of x1 .. x(n-2) the levels and the words were made for.
+    std::uint64_t versionNiveaux_ = ~std::uint64_t(0), versionLue_ = ~std::uint64_t(0);
+    bool prefixeLu_ = false;  // x1 .. x(n-2) of that version fit in words
+    Chemin raisonNiveaux_ = NB_CHEMINS;
+    // Whether the stop sequence lets the pairs of this prefix be counted.
+    std::uint64_t versionArret_ = ~std::uint64_t(0);
+    bool arretEnBloc_ = false;
     std::vector<u128> A_;
 
     // The count of compte().
@@ -80,7 +88,7 @@ private:
 
     // The list of the walk being jumped, and what it was made for.
     std::vector<Mot> liste_;
-    std::vector<Mot> listePrefixe_;
+    std::uint64_t listeVersion_ = 0;
     Mot listeHaut_;
     std::size_t suivant_ = 0;
     bool listeFaite_ = false;

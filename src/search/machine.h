@@ -27,6 +27,8 @@ void Recherche::plu(Etat<T>& s)
     T D2 = s.D * s.x[s.i];
     s.N = std::move(N2);
     s.D = std::move(D2);
+    if (s.i <= pb.n - 2)
+        versionPrefixe++;
 }
 
 template <class T>

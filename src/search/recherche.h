@@ -114,6 +114,10 @@ public:
     Bilan bilan;                     // Mode::COMPTE
     std::vector<Vec<ZZ>> releves;    // Mode::RELEVE
     std::int64_t pasFaits = 0;       // steps of this search
+    // Changes whenever one of x1 .. x(n-2) may have changed (at every sum
+    // taken at those depths): the closing keeps what it knows of a prefix
+    // while it stays.
+    std::uint64_t versionPrefixe = 0;
     // Sharing: given up after a unit was left unexpectedly; the steps that
     // all workers may still take (tests); the signal that a worker gives
     // its unit up.

@@ -189,7 +189,7 @@ TEST(Raccourcis, SameOutputEverywhereAndEveryPathTaken)
     crible.fenetre = 8;
     crible.marcheCourte = 3;
     Reglages gardes;
-    gardes.bitsFactorisation = 8;
+    gardes.bitsFactorisation = 6;
     gardes.bitsD = 16;
     gardes.bitsC = 5;
     for (int t = 0; t < (std::getenv("ESSAIS") ? std::atoi(std::getenv("ESSAIS")) : 700); t++) {
