@@ -116,6 +116,8 @@ private:
         const Probleme& pb = r_.pb;
         const int z = pb.z;
         {
+            if (NTL::NumBits(s.D) > limites::BITS_SONDE)
+                return false;
             const ZZ haut0 = r_.maxi(s, k, s.D, s.N);
             if (s.i < 0 || (s.M != 0 && s.M * s.divis < s.divid))
                 return false;

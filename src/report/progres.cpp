@@ -62,9 +62,11 @@ void Progres::montre(const Recherche& r)
     }
     if (texte.size() > LARGEUR)
         texte.resize(LARGEUR);
+    // Raised before the line is drawn: a signal in the middle of the drawing
+    // still erases what has reached the terminal.
+    ligneAffichee = 1;
     erreur_ << EFFACE << texte << std::flush;
     affichee_ = true;
-    ligneAffichee = 1;
 }
 
 void Progres::efface()

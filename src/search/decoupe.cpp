@@ -5,20 +5,32 @@
 #include <algorithm>
 #include <cmath>
 
+#include "search/limites.h"
 #include "search/machine.h"
 #include "search/marche.h"
 
-void reste(const Probleme& pb, const Vec<ZZ>& x, int k, ZZ& c, ZZ& d)
+void Decoupe::reste(int k, ZZ& c, ZZ& d)
 {
-    c = pb.P;
-    d = pb.Q;
-    for (int t = 1; t <= k; t++) {
-        c = c * x[t] - d;
-        d *= x[t];
-        const ZZ g = GCD(c, d);
-        c /= g;
-        d /= g;
+    const Etat<ZZ>& s = marche_->zz;
+    const Probleme& pb = marche_->pb;
+    if (restesC_.length() == 0) {
+        restesC_.SetLength(pb.n + 1);
+        restesD_.SetLength(pb.n + 1);
+        restesC_[0] = pb.P;
+        restesD_[0] = pb.Q;
     }
+    for (int t = std::min(restesValides_, k) + 1; t <= k; t++) {
+        ZZ& ct = restesC_[t];
+        ZZ& dt = restesD_[t];
+        ct = restesC_[t - 1] * s.x[t] - restesD_[t - 1];
+        dt = restesD_[t - 1] * s.x[t];
+        const ZZ g = GCD(ct, dt);
+        ct /= g;
+        dt /= g;
+    }
+    restesValides_ = k;
+    c = restesC_[k];
+    d = restesD_[k];
 }
 
 double estime(const Probleme& pb, int k, const ZZ& c0, const ZZ& d0, const ZZ& a)
@@ -32,6 +44,8 @@ double estime(const Probleme& pb, int k, const ZZ& c0, const ZZ& d0, const ZZ& a
     d /= g;
     ZZ avant = a;
     double e = 1;
+    if (n - 2 - k > limites::NIVEAUX_ESTIMATION)
+        return limites::ESTIMATION_MAX;
     for (int j = k + 1; j <= n - 2; j++) {
         const long h = n - j + 1;
         ZZ bas = d / c + 1;
@@ -44,6 +58,8 @@ double estime(const Probleme& pb, int k, const ZZ& c0, const ZZ& d0, const ZZ& a
         if (haut < bas)
             return e;
         e *= NTL::conv<double>((haut - bas) / pb.z + 1);
+        if (e > limites::ESTIMATION_MAX || NTL::NumBits(d) > limites::BITS_ESTIMATION)
+            return std::max(e, limites::ESTIMATION_MAX);
         c = c * bas - d;
         d *= bas;
         g = GCD(c, d);
@@ -77,6 +93,14 @@ Decoupe::Decoupe(const Recherche& r, double taille)
 
 Decoupe::~Decoupe() = default;
 
+void Decoupe::apresPas()
+{
+    const int i = marche_->zz.i;
+    restesValides_ = std::min(restesValides_, i - 1);
+    if (i < profondeurScinde_)
+        profondeurScinde_ = -1;
+}
+
 Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
 {
     Recherche& m = *marche_;
@@ -91,18 +115,14 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
             return FIN;
         }
         const int k = s.i;
-        bool scinde = k >= 1 && k == profondeurScinde_ && s.x[k] < scinde_[k];
-        for (int j = 1; scinde && j < k; j++)
-            scinde = s.x[j] == scinde_[j];
+        const bool scinde = k >= 1 && k == profondeurScinde_ && s.x[k] < scinde_;
         if (k >= 1 && k <= n - 2 && !scinde) {
             ZZ c, d;
-            reste(pb, s.x, k - 1, c, d);
+            reste(k - 1, c, d);
             const ZZ haut = s.x[k];
             const double e = (k == n - 2) ? 1 : estime(pb, k, c, d, haut);
             if (k < n - 2 && e > taille_) {
-                scinde_.SetLength(k + 1);
-                for (int j = 1; j <= k; j++)
-                    scinde_[j] = s.x[j];
+                scinde_ = s.x[k];
                 profondeurScinde_ = k;
             }
             if (k == n - 2 || e <= taille_) {
@@ -165,10 +185,12 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
                     m.arriere2(s);
                 else
                     m.arriere(s);
+                apresPas();
                 return UNITE;
             }
         }
         m.pas();
+        apresPas();
     }
     return ATTENTE;
 }

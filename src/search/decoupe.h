@@ -55,10 +55,21 @@ private:
     std::unique_ptr<Recherche> marche_;
     double taille_;
     std::int64_t indice_ = 0;
+    // What the walk knows of the values above where it stands: a step of
+    // the walk changes no value above the depth it ends at.
+    void apresPas();
     // The estimate only grows as a value goes down: once a node is split,
-    // its younger siblings are too, without another estimate.
-    Vec<ZZ> scinde_;
+    // its younger siblings are too, without another estimate (while the
+    // walk stays at that depth or below).
+    ZZ scinde_;
     int profondeurScinde_ = -1;
+    // The remainder P/Q - 1/x1 - ... - 1/xk of the walk in lowest terms,
+    // as c/d. The remainders after each x1 .. xt are kept from node to
+    // node (those after x1 .. x(`restesValides_`) are right): from
+    // scratch, a node would cost a GCD per unknown above it.
+    void reste(int k, ZZ& c, ZZ& d);
+    Vec<ZZ> restesC_, restesD_;
+    int restesValides_ = 0;
 };
 
 // Estimated prefixes x1 .. x(n-2) under x1 .. x(k-1), a, where c/d (in
@@ -67,5 +78,3 @@ private:
 // leave the most room.
 double estime(const Probleme& pb, int k, const ZZ& c, const ZZ& d, const ZZ& a);
 
-// The remainder P/Q - 1/x1 - ... - 1/xk in lowest terms, as c/d.
-void reste(const Probleme& pb, const Vec<ZZ>& x, int k, ZZ& c, ZZ& d);

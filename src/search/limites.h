@@ -56,6 +56,20 @@ constexpr std::int64_t MARCHE_COURTE = 16;
 // work, so that a count of n = 8 gives thousands of units and no unit
 // bounds the total on 64 workers.
 constexpr double UNITE = 131072;
+// An estimate of a subtree stops growing past this many prefixes, or when
+// the denominators of its greedy path pass this many bits: it only decides
+// whether a node is split, and along that path the numbers square at each
+// level, so that a deeper path would take ever larger numbers.
+constexpr double ESTIMATION_MAX = 1e40;
+constexpr long BITS_ESTIMATION = 1024;
+// Nor does it look further down than this many unknowns: a node with more
+// below it is split without an estimate. An estimate costs a GCD per level
+// and a node is estimated a few dozen times, and a search with that many
+// open unknowns below one node ends only when its widths are all 1.
+constexpr int NIVEAUX_ESTIMATION = 64;
+// The random paths of the batch estimator stop at sums of this many bits:
+// a count whose prefixes hold such numbers could not end anyway.
+constexpr long BITS_SONDE = 1 << 14;
 // Steps of the search before a count is shared between threads: smaller
 // searches end sooner than the threads would start.
 constexpr std::int64_t PAS_AVANT_PARTAGE = 200000;
