@@ -1,11 +1,15 @@
 // The batch counter as a command: dispatch, printing and exit statuses.
 #include "batch/commande.h"
 
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <iostream>
 
 #include "batch/estimation.h"
 #include "report/ecriture.h"
+#include "search/limites.h"
 
 namespace {
 
@@ -30,22 +34,40 @@ void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
                                   {"core_hours_low", e.heuresBas},
                                   {"core_hours_high", e.heuresHaut},
                                   {"samples", e.sondes},
+                                  {"paths_cut", e.coupes},
                                   {"strata", e.strates},
                                   {"seconds", e.secondes}};
         out << j.dump() << "\n";
         return;
     }
     char ligne[300];
-    std::snprintf(ligne, sizeof ligne,
-                  "prefixes: %.4g (95%%: %.4g .. %.4g)\n"
-                  "solutions: %.4g (95%%: %.4g .. %.4g)\n"
-                  "units: %.4g\n"
-                  "cost: %.0f ns per prefix, %.4g core-hours (95%%: %.4g .. %.4g)\n"
-                  "samples: %lld paths in %lld strata, %.1f s\n",
-                  e.prefixes, e.prefixesBas, e.prefixesHaut, e.solutions, e.solutionsBas, e.solutionsHaut,
-                  e.unites, e.nsParPrefixe, e.heures, e.heuresBas, e.heuresHaut,
+    const char* borne = e.coupes > 0 ? ", at least" : "";
+    if (std::isinf(e.prefixes))
+        std::snprintf(ligne, sizeof ligne, "prefixes: more than %.4g\n", DBL_MAX);
+    else
+        std::snprintf(ligne, sizeof ligne, "prefixes: %.4g (95%%: %.4g .. %.4g)%s\n", e.prefixes, e.prefixesBas,
+                      e.prefixesHaut, borne);
+    out << ligne;
+    if (std::isnan(e.solutions))
+        std::snprintf(ligne, sizeof ligne, "solutions: unknown (pairs past the words)\n");
+    else
+        std::snprintf(ligne, sizeof ligne, "solutions: %.4g (95%%: %.4g .. %.4g)%s\n", e.solutions,
+                      e.solutionsBas, e.solutionsHaut, borne);
+    out << ligne;
+    std::snprintf(ligne, sizeof ligne, "units: %.4g\n", e.unites);
+    out << ligne;
+    if (std::isnan(e.nsParPrefixe))
+        std::snprintf(ligne, sizeof ligne, "cost: unknown (pairs past the words)\n");
+    else
+        std::snprintf(ligne, sizeof ligne, "cost: %.0f ns per prefix, %.4g core-hours (95%%: %.4g .. %.4g)%s\n",
+                      e.nsParPrefixe, e.heures, e.heuresBas, e.heuresHaut, borne);
+    out << ligne;
+    std::snprintf(ligne, sizeof ligne, "samples: %lld paths in %lld strata, %.1f s",
                   static_cast<long long>(e.sondes), static_cast<long long>(e.strates), e.secondes);
     out << ligne;
+    if (e.coupes > 0)
+        out << ", " << e.coupes << " cut past " << limites::BITS_SONDE << " bits";
+    out << "\n";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <cctype>
 #include <iostream>
 
+#include "search/limites.h"
+
 namespace {
 
 const char* const VERSION = "fractions-compte 1.0";
@@ -96,8 +98,9 @@ bool lis(int argc, char** argv, Demande& d)
     else
         throw MauvaisArgument{"--parity must be any, odd or even: " + parite};
     d.max = nombre(max, "--max");
-    if (d.travailleurs < 0)
-        throw MauvaisArgument{"--threads must be positive"};
+    if (d.travailleurs < 0 || d.travailleurs > limites::TRAVAILLEURS_MAX)
+        throw MauvaisArgument{"--threads must be between 1 and " + std::to_string(limites::TRAVAILLEURS_MAX) +
+                              " (0: every core)"};
     if (!(d.chaque > 0))
         throw MauvaisArgument{"--every must be positive"};
     if (!tranche.empty()) {

@@ -28,6 +28,7 @@ public:
         r_.prepareProbleme();
         compteur_.pb = pb;
         compteur_.mode = Mode::COMPTE;
+        compteur_.reglages.pasMax = limites::PAS_SONDE;
         compteur_.dimensionneEtat();
         compteur_.prepareProbleme();
     }
@@ -48,33 +49,50 @@ public:
     // is multiplied into `poids`, and the solutions met on the way (the
     // completions above the prefix, by their weights, and the pairs of the
     // prefix) into `solutions`, with the CPU seconds the prefix took.
-    bool descend(std::mt19937_64& alea, double& poids, double& solutions, double& secondes)
+    // Without `solutions`, the path only goes down to its prefix. With it,
+    // a prefix whose pairs cannot be counted within the step budget (its
+    // numbers are past the words) leaves `solutions` unknown: NaN.
+    bool descend(std::mt19937_64& alea, double& poids, double* solutions, double& secondes)
     {
         if (!vers(r_.pb.n - 2, alea, poids, solutions))
             return false;
+        if (solutions == nullptr || std::isnan(*solutions))
+            return true;
         // The prefix: its pairs (and its own completion), exactly.
         const Unite u = prefixe(r_.zz.x[r_.pb.n - 2]);
         const std::clock_t debut = std::clock();
-        const Resultat res = compteUnite(compteur_, u);
+        try {
+            compteur_.pasFaits = 0;
+            const Resultat res = compteUnite(compteur_, u);
+            *solutions += poids * static_cast<double>(res.bilan.nombre);
+        } catch (const TropDePas&) {
+            *solutions = std::nan("");
+        }
         secondes += static_cast<double>(std::clock() - debut) / CLOCKS_PER_SEC;
-        solutions += poids * static_cast<double>(res.bilan.nombre);
         return true;
     }
+
+    // Paths stopped on numbers past BITS_SONDE: the prefixes under them
+    // are missed.
+    std::int64_t coupes = 0;
 
     // Down to depth n-3, then a count of up to `largeur` consecutive values
     // of x(n-2) from one drawn at random, as a real count closes them:
     // the CPU seconds and the prefixes closed are added up.
+    // Throws TropDePas when the range cannot be counted within the step
+    // budget.
     bool mesure(std::mt19937_64& alea, long largeur, double& secondes, std::int64_t& prefixes)
     {
-        double poids = 1, solutions = 0;
+        double poids = 1;
         const int n = r_.pb.n;
-        if (!vers(n - 3, alea, poids, solutions) || !marche(n - 3, alea, poids))
+        if (!vers(n - 3, alea, poids, nullptr) || !marche(n - 3, alea, poids))
             return false;
         ZZ bas = r_.zz.x[n - 2] - (largeur - 1) * r_.pb.z;
         if (bas < fond_)
             bas = fond_;
         const Unite u = prefixe(bas);
         compteur_.compteurs = Compteurs();
+        compteur_.pasFaits = 0;
         const std::clock_t debut = std::clock();
         compteUnite(compteur_, u);
         secondes += static_cast<double>(std::clock() - debut) / CLOCKS_PER_SEC;
@@ -101,10 +119,10 @@ private:
     }
 
     // Walks down to depth `fin`, each value drawn at random.
-    bool vers(int fin, std::mt19937_64& alea, double& poids, double& solutions)
+    bool vers(int fin, std::mt19937_64& alea, double& poids, double* solutions)
     {
         while (r_.zz.i < fin)
-            if (!marche(r_.zz.i, alea, poids, &solutions))
+            if (!marche(r_.zz.i, alea, poids, solutions))
                 return false;
         return true;
     }
@@ -116,8 +134,10 @@ private:
         const Probleme& pb = r_.pb;
         const int z = pb.z;
         {
-            if (NTL::NumBits(s.D) > limites::BITS_SONDE)
+            if (NTL::NumBits(s.D) > limites::BITS_SONDE) {
+                coupes++;
                 return false;
+            }
             const ZZ haut0 = r_.maxi(s, k, s.D, s.N);
             if (s.i < 0 || (s.M != 0 && s.M * s.divis < s.divid))
                 return false;
@@ -149,15 +169,20 @@ private:
                 RandomBnd(rang, valeurs, alea);
                 poids *= NTL::conv<double>(valeurs);
             } else {
+                // Octave o holds 2^o values (the last one fewer), and its
+                // share 2^(o (1-e)) times its fullness: no overflow, however
+                // many octaves.
                 const long octaves = NTL::NumBits(valeurs);
                 std::vector<double> parts(octaves);
                 double somme = 0;
                 for (long o = 0; o < octaves; o++) {
-                    ZZ debutO = ZZ(1) << o, finO = (ZZ(1) << (o + 1)) - 1;
-                    if (finO > valeurs)
-                        finO = valeurs;
-                    const double taille = NTL::conv<double>(finO - debutO + 1);
-                    parts[o] = taille * std::pow(2.0, -static_cast<double>(o) * e);
+                    double plein = 1;
+                    if (o == octaves - 1) {
+                        const long decale = std::max(0L, o - 60);
+                        const ZZ dernieres = valeurs - (ZZ(1) << o) + 1;
+                        plein = NTL::conv<double>(dernieres >> decale) / std::ldexp(1.0, static_cast<int>(o - decale));
+                    }
+                    parts[o] = std::ldexp(plein, static_cast<int>(o * (1 - e)));
                     somme += parts[o];
                 }
                 std::discrete_distribution<long> choix(parts.begin(), parts.end());
@@ -172,7 +197,7 @@ private:
                 rang = valeurs - d;
                 // Probability of this value: its octave's share, times the
                 // weight of the value within it.
-                poids *= somme / std::pow(2.0, -static_cast<double>(o) * e);
+                poids *= std::ldexp(somme, static_cast<int>(std::min<long>(o * e, 1L << 20)));
             }
             s.x[k + 1] = haut - z * rang;
             s.i = k + 1;
@@ -197,20 +222,33 @@ private:
 
 }  // namespace
 
-double estimePrefixes(const Probleme& pb, int sondes, std::uint64_t graine)
+namespace {
+
+// Paths of n unknowns that fit in the levels allowed, at least one.
+long sondesPermises(const Probleme& pb, double niveaux, long voulues)
+{
+    return std::max(1L, std::min(voulues, static_cast<long>(niveaux / pb.n)));
+}
+
+}  // namespace
+
+double estimePrefixes(const Probleme& pb, int sondes, std::uint64_t graine, std::int64_t* coupes)
 {
     if (pb.n < 3)
         return 1;
     Sondeur s(pb);
     std::mt19937_64 alea(graine);
+    const long nombre = sondesPermises(pb, limites::NIVEAUX_SONDES, sondes);
     double total = 0;
-    for (int t = 0; t < sondes; t++) {
+    for (long t = 0; t < nombre; t++) {
         s.racine();
-        double poids = 1, solutions = 0, secondes = 0;
-        if (s.descend(alea, poids, solutions, secondes))
+        double poids = 1, secondes = 0;
+        if (s.descend(alea, poids, nullptr, secondes))
             total += poids;
     }
-    return total / sondes;
+    if (coupes != nullptr)
+        *coupes += s.coupes;
+    return total / static_cast<double>(nombre);
 }
 
 Estimation estime(const Probleme& pb, double unite, int travailleurs)
@@ -224,9 +262,18 @@ Estimation estime(const Probleme& pb, double unite, int travailleurs)
     }
     // Strata: the units of a cut some ten thousand times coarser than the
     // prefixes, each sampled by the same number of paths.
-    const double grossier = estimePrefixes(pb, 4096, 0x5eed);
-    const double taille = std::max(1.0, grossier / 16384);
-    const int parStrate = 16;
+    std::int64_t coupes = 0;
+    const double grossier = estimePrefixes(pb, 4096, 0x5eed, &coupes);
+    // A count out of reach, or whose paths were cut (its coarse estimate
+    // is then too low to size strata by), is one stratum: only its order
+    // of magnitude is told.
+    const bool uneStrate = coupes > 0 || !(grossier <= limites::PREFIXES_STRATES);
+    const int parStrate =
+        uneStrate ? static_cast<int>(std::max(2L, sondesPermises(pb, limites::NIVEAUX_SONDES, 4096))) : 16;
+    const double voulues =
+        static_cast<double>(sondesPermises(pb, limites::NIVEAUX_ESTIMATION_LONGUE, 16384 * parStrate) / parStrate);
+    double taille = uneStrate ? HUGE_VAL : std::max(1.0, grossier / std::max(1.0, voulues));
+    bool inconnues = false;
     Recherche racine;
     racine.pb = pb;
     racine.mode = Mode::COMPTE;
@@ -235,6 +282,19 @@ Estimation estime(const Probleme& pb, double unite, int travailleurs)
     racine.zz.i = 0;
     racine.zz.N = 0;
     racine.zz.D = 1;
+    // The cut estimates along one path, the coarse count along random
+    // ones: where they disagree by far, coarser strata until they are few
+    // enough.
+    for (;;) {
+        Decoupe essai(racine, taille);
+        Unite u;
+        std::int64_t nombre = 0;
+        while (nombre <= limites::STRATES_MAX && essai.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE)
+            nombre++;
+        if (nombre <= limites::STRATES_MAX)
+            break;
+        taille *= 16;
+    }
     Decoupe decoupe(racine, taille);
     Sondeur sondeur(pb);
     std::mt19937_64 alea(20261207);
@@ -256,12 +316,14 @@ Estimation estime(const Probleme& pb, double unite, int travailleurs)
             x[u.k] = u.x[u.k] - pb.z * (tirage % valeurs);
             sondeur.place(u.k, x, u.minr);
             double poids = largeur, solutions = 0;
-            if (sondeur.descend(alea, poids, solutions, secondes)) {
+            if (sondeur.descend(alea, poids, inconnues ? nullptr : &solutions, secondes)) {
                 s1 += poids;
                 s2 += poids * poids;
             } else {
                 poids = 0;
             }
+            if (std::isnan(solutions))
+                inconnues = true;
             t1 += solutions;
             t2 += solutions * solutions;
             e.sondes++;
@@ -274,11 +336,18 @@ Estimation estime(const Probleme& pb, double unite, int travailleurs)
         varSolutions += std::max(0.0, (t2 / m - (t1 / m) * (t1 / m)) / (m - 1));
     }
     e.solutions += static_cast<double>(decoupe.finales.size());
+    // Weights past the doubles: the count is infinite as far as it can tell.
+    if (!std::isfinite(e.prefixes) || !std::isfinite(varPrefixes))
+        e.prefixes = varPrefixes = HUGE_VAL;
+    if (!std::isfinite(varSolutions) && !std::isnan(e.solutions))
+        e.solutions = varSolutions = HUGE_VAL;
     const double ecartP = 1.96 * std::sqrt(varPrefixes), ecartS = 1.96 * std::sqrt(varSolutions);
-    e.prefixesBas = std::max(0.0, e.prefixes - ecartP);
+    e.prefixesBas = std::isfinite(ecartP) ? std::max(0.0, e.prefixes - ecartP) : 0;
     e.prefixesHaut = e.prefixes + ecartP;
-    e.solutionsBas = std::max(0.0, e.solutions - ecartS);
+    e.solutionsBas = std::isfinite(ecartS) ? std::max(0.0, e.solutions - ecartS) : 0;
     e.solutionsHaut = e.solutions + ecartS;
+    if (inconnues)
+        e.solutions = e.solutionsBas = e.solutionsHaut = std::nan("");
     e.unites = std::max(1.0, e.prefixes / unite);
     // The cost of a prefix as a count pays it: ranges of consecutive
     // prefixes closed, in strata drawn by their share of the prefixes.
@@ -287,6 +356,7 @@ Estimation estime(const Probleme& pb, double unite, int travailleurs)
         poids.push_back(st.second);
     double mesurees = 0;
     std::int64_t fermes = 0;
+    bool coutInconnu = false;
     if (!strates.empty() && e.prefixes > 0) {
         std::discrete_distribution<std::size_t> choix(poids.begin(), poids.end());
         for (int t = 0; t < 64; t++) {
@@ -295,13 +365,22 @@ Estimation estime(const Probleme& pb, double unite, int travailleurs)
             const ZZ valeurs = (st.x[st.k] - st.bas) / pb.z + 1;
             x[st.k] = st.x[st.k] - pb.z * (ZZ(static_cast<long>(alea() >> 1)) % valeurs);
             sondeur.place(st.k, x, st.minr);
-            sondeur.mesure(alea, 4096, mesurees, fermes);
+            try {
+                sondeur.mesure(alea, 4096, mesurees, fermes);
+            } catch (const TropDePas&) {
+                coutInconnu = true;
+                break;
+            }
         }
     }
-    e.nsParPrefixe = fermes > 0 ? 1e9 * mesurees / static_cast<double>(fermes) : 0;
+    // Nothing measured under paths that were cut: the cost is unknown too.
+    if (fermes == 0 && coupes + sondeur.coupes > 0)
+        coutInconnu = true;
+    e.nsParPrefixe = coutInconnu ? std::nan("") : fermes > 0 ? 1e9 * mesurees / static_cast<double>(fermes) : 0;
     e.heures = e.prefixes * e.nsParPrefixe / 3.6e12;
     e.heuresBas = e.prefixesBas * e.nsParPrefixe / 3.6e12;
     e.heuresHaut = e.prefixesHaut * e.nsParPrefixe / 3.6e12;
+    e.coupes = coupes + sondeur.coupes;
     e.secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     return e;
 }

@@ -60,7 +60,7 @@ constexpr double UNITE = 131072;
 // the denominators of its greedy path pass this many bits: it only decides
 // whether a node is split, and along that path the numbers square at each
 // level, so that a deeper path would take ever larger numbers.
-constexpr double ESTIMATION_MAX = 1e40;
+constexpr double ESTIMATION_MAX = 1e300;
 constexpr long BITS_ESTIMATION = 1024;
 // Nor does it look further down than this many unknowns: a node with more
 // below it is split without an estimate. An estimate costs a GCD per level
@@ -70,6 +70,22 @@ constexpr int NIVEAUX_ESTIMATION = 64;
 // The random paths of the batch estimator stop at sums of this many bits:
 // a count whose prefixes hold such numbers could not end anyway.
 constexpr long BITS_SONDE = 1 << 14;
+// The estimator's paths go down at most this many levels in all (4096
+// paths to size the units, 16 in each of 16384 strata for an estimate),
+// fewer paths for more unknowns: past 16 unknowns a path costs more
+// than the estimate gains from it, and an estimate must end in seconds.
+constexpr double NIVEAUX_SONDES = 4096 * 16;
+constexpr double NIVEAUX_ESTIMATION_LONGUE = 16384 * 16 * 16;
+// Strata of an estimate at most (n = 9 takes about 34000).
+constexpr std::int64_t STRATES_MAX = 65536;
+// Past this many prefixes (thousands of core-years at a microsecond each),
+// a count is out of reach: its estimate is drawn in one stratum, to tell
+// its order of magnitude, rather than cut finely at great cost.
+constexpr double PREFIXES_STRATES = 1e18;
+// Steps allowed to count the pairs of one prefix (or one range of them)
+// met by the estimator: past them, its numbers are beyond the words, the
+// pairs are walked one by one, and the count is left unknown.
+constexpr std::int64_t PAS_SONDE = 1 << 20;
 // Steps of the search before a count is shared between threads: smaller
 // searches end sooner than the threads would start.
 constexpr std::int64_t PAS_AVANT_PARTAGE = 200000;
@@ -81,6 +97,10 @@ constexpr long PERIODE_PARTAGE = 1024;
 // keep every worker busy while a long unit is merged, few enough that the
 // results waiting for their turn stay small.
 constexpr int AVANCE_PAR_TRAVAILLEUR = 64;
+// Threads of one process at most: each holds a whole search and its
+// tables, and the largest machines have a few hundred cores; a hundred
+// thousand threads would take minutes to start and gigabytes of stacks.
+constexpr int TRAVAILLEURS_MAX = 4096;
 
 }  // namespace limites
 

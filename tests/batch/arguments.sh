@@ -41,6 +41,20 @@ refuse "--parity" 5 1 --parity some
 refuse "--shard" 5 1 --shard 4/3
 refuse "--shard" 5 1 --shard 0/3
 refuse "--shard" 5 1 --shard 2
+refuse "--threads" 5 1 -j 5000
+
+# Estimates: the interval holds the true count; a count out of reach, or
+# past the sizes a path can follow, is told in seconds, with what cannot
+# be known left null.
+champ() { sed "s/.*\"$1\":\([^,}]*\).*/\1/" "$work/est"; }
+"$exe" 7 1 --estimate --json > "$work/est"
+awk -v b="$(champ solutions_low)" -v h="$(champ solutions_high)" 'BEGIN { exit !(b <= 294314 && 294314 <= h) }' ||
+  { echo "the estimate of N = 7 misses 294314: $(cat "$work/est")"; fail=1; }
+timeout 60 "$exe" 12 1 --estimate --json > "$work/est"
+{ [ "$(champ solutions_estimate)" = null ] && awk -v p="$(champ prefixes_estimate)" 'BEGIN { exit !(p > 1e100) }'; } ||
+  { echo "the estimate of N = 12: $(cat "$work/est")"; fail=1; }
+timeout 60 "$exe" 10000 1 --estimate --json > "$work/est"
+[ "$(champ paths_cut)" -gt 0 ] 2>/dev/null || { echo "the estimate of N = 10000: $(cat "$work/est")"; fail=1; }
 
 # Checkpoints: one of another problem, one cut short, one altered.
 "$exe" 6 1 --checkpoint "$work/six" > /dev/null
