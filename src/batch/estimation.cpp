@@ -76,17 +76,23 @@ public:
     // are missed.
     std::int64_t coupes = 0;
 
-    // Down to depth n-3, then a count of up to `largeur` consecutive values
-    // of x(n-2) from one drawn at random, as a real count closes them:
-    // the CPU seconds and the prefixes closed are added up.
-    // Throws TropDePas when the range cannot be counted within the step
-    // budget.
+    // Down to depth n-3 (from a node above it), then a count of up to
+    // `largeur` consecutive values of x(n-2) from one drawn at random, as a
+    // real count closes them: the CPU seconds and the prefixes closed are
+    // added up. Throws TropDePas when the range cannot be counted within
+    // the step budget.
     bool mesure(std::mt19937_64& alea, long largeur, double& secondes, std::int64_t& prefixes)
     {
         double poids = 1;
         const int n = r_.pb.n;
-        if (!vers(n - 3, alea, poids, nullptr) || !marche(n - 3, alea, poids))
-            return false;
+        if (r_.zz.i < n - 2) {
+            if (!vers(n - 3, alea, poids, nullptr) || !marche(n - 3, alea, poids))
+                return false;
+        } else {
+            // Placed on x(n-2) already (a stratum of its values).
+            const Etat<ZZ>& s = r_.zz;
+            fond_ = finDeMarche(r_.pb, s.x, s.minr, n - 2, s.x[n - 2]);
+        }
         ZZ bas = r_.zz.x[n - 2] - (largeur - 1) * r_.pb.z;
         if (bas < fond_)
             bas = fond_;
