@@ -12,6 +12,11 @@
 
 namespace {
 
+// Output past this many bytes fails, as a full disk would, and ends the
+// session: within the steps allowed, a table of thousands of unknowns can
+// print hundreds of megabytes.
+constexpr std::uint64_t SORTIE_MAX = std::uint64_t(1) << 22;
+
 // Standard output reduced to a hash of its bytes (FNV-1a), so that two runs
 // of the same answers can be compared without keeping their output.
 class Empreinte : public std::streambuf {
@@ -21,31 +26,39 @@ public:
 protected:
     int overflow(int c) override
     {
-        if (c != traits_type::eof())
-            ajoute(static_cast<char>(c));
-        return traits_type::not_eof(c);
+        if (c == traits_type::eof())
+            return traits_type::not_eof(c);
+        if (taille_ >= SORTIE_MAX)
+            return traits_type::eof();
+        ajoute(static_cast<char>(c));
+        return c;
     }
     std::streamsize xsputn(const char* s, std::streamsize n) override
     {
-        for (std::streamsize k = 0; k < n; k++)
+        std::streamsize k = 0;
+        for (; k < n && taille_ < SORTIE_MAX; k++)
             ajoute(s[k]);
-        return n;
+        return k;
     }
 
 private:
+    std::uint64_t taille_ = 0;
     void ajoute(char c)
     {
         valeur ^= static_cast<unsigned char>(c);
         valeur *= 1099511628211ULL;
+        taille_++;
     }
 };
 
-// One whole session; the status, or 3 when the step bound cut a search.
+// One whole session; the status, or 3 when the step bound or the output
+// bound cut it.
 int session(const std::uint8_t* donnees, std::size_t taille, bool partage, std::uint64_t& empreinte)
 {
     Entree entree(std::string(reinterpret_cast<const char*>(donnees), taille));
     Empreinte tampon;
     std::ostream sortie(&tampon);
+    sortie.exceptions(std::ios::badbit);
     Dialogue dialogue(entree, sortie);
     // Every run must end: some answers ask for searches of days.
     dialogue.reglages.pasMax = 20000;
@@ -59,6 +72,8 @@ int session(const std::uint8_t* donnees, std::size_t taille, bool partage, std::
     try {
         statut = dialogue.programme();
     } catch (const TropDePas&) {
+        statut = 3;
+    } catch (const std::ios_base::failure&) {
         statut = 3;
     }
     empreinte = tampon.valeur;

@@ -17,6 +17,9 @@ struct Abandon {};
 bool parcoursUnite(Recherche& r, const Unite& u)
 {
     const int k = u.k;
+    // Placing the unit sums its k unknowns: as many steps, so that a bound
+    // on the steps bounds a count of thousands of unknowns in small units.
+    r.compteDesPas(k);
     r.place(k, u.x, u.minr);
     // Where the cutting walk went on: the bottom of the range, then one
     // backtrack from it.

@@ -329,15 +329,20 @@ ZZ Recherche::valeurX(int k) const
     return surMots ? enZZ(w.x[k]) : zz.x[k];
 }
 
-void Recherche::pas()
+void Recherche::compteDesPas(std::int64_t nombre)
 {
-    ++pasFaits;
+    pasFaits += nombre;
     if (budget != nullptr) {
-        if (budget->fetch_sub(1, std::memory_order_relaxed) <= 0)
+        if (budget->fetch_sub(nombre, std::memory_order_relaxed) < nombre)
             throw TropDePas();
     } else if (reglages.pasMax != 0 && pasFaits > reglages.pasMax) {
         throw TropDePas();
     }
+}
+
+void Recherche::pas()
+{
+    compteDesPas(1);
     if (surMots) {
         pasMots();
         return;

@@ -164,6 +164,9 @@ public:
     // One step of the search: forward (suite or suite2, on words while they
     // fit), with the closing of the last two unknowns before it.
     void pas();
+    // Counts work as that many steps against Reglages::pasMax (or the
+    // budget of a shared count), and throws TropDePas past it.
+    void compteDesPas(std::int64_t nombre);
     // The problem's numbers copied into both states, after the dialogue
     // changed them.
     void prepareProbleme();
