@@ -164,7 +164,7 @@ Total compte(const Demande& d, Atelier* atelier)
         return t;
     }
 
-    const double taille = tailleUnite(pb);
+    const double taille = d.unite > 0 ? d.unite : tailleUnite(pb);
     Point point;
     if (!d.reprise.empty())
         point = lisPoint(d.reprise, d, taille, 0);

@@ -25,6 +25,9 @@ struct Demande {
     int tranche = 1, tranches = 1;  // the I-th of K slices, 1 <= I <= K
     std::vector<std::string> fusion;  // shard results to add up
     bool estimation = false;
+    // Estimated prefixes per work unit; 0: sized from the problem (tests
+    // lower it, so that small problems are cut too).
+    double unite = 0;
 };
 
 // A bad argument: one line naming it.

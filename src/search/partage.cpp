@@ -43,6 +43,13 @@ bool parcoursUnite(Recherche& r, const Unite& u)
             r.bilan.finie = true;
             return true;
         }
+        // x1 below its smallest value: every routine's first check ends the
+        // search at the next step, wherever the backtrack that lowered it
+        // came from (a chain of type 2 closed by x2 lowers x1 past its
+        // smallest value, where the cutting walk's backtrack from x1 ends at
+        // once).
+        if (r.premiereSousMin())
+            continue;
         if (i < k)
             break;
         const bool dessous = r.surMots ? (basMot && r.w.x[k] < bas) : r.zz.x[k] < u.bas;

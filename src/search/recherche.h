@@ -143,6 +143,11 @@ public:
     void dimensionneEtat();
     // The depth of whichever state holds the search.
     int i() const { return surMots ? w.i : zz.i; }
+    // x1 lies below its smallest value: the next step ends the search.
+    bool premiereSousMin() const
+    {
+        return i() >= 1 && (surMots ? w.x[1] < w.minr[1] : zz.x[1] < zz.minr[1]);
+    }
 
     // The routines, on either number type.
     template <class T> void plu(Etat<T>& s);

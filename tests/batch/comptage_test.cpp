@@ -1,118 +1,124 @@
-// The batch counter against the interactive program: random problems give
-// the same count, largest xn and smallest x1; shards add up to the whole.
+// The batch counter against the reference search: random problems of every
+// type, parity and bound, cut into units of a few prefixes and shared
+// between threads, give its count, extremes, first and last solutions; the
+// listing gives its rows; shards add up to the whole.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <random>
 #include <sstream>
 
-#include "../outils.h"
+#include "../reference.h"
 #include "batch/comptage.h"
 
 namespace {
 
-// What the interactive summary says: the count, the largest xn and the
-// smallest x1 (0 and "" without a solution).
-struct Resume {
-    long solutions = -1;
-    std::string xn, x1;
-};
+using reference::Liste;
 
-Resume resume(const std::string& sortie)
+reference::Cas cas(const Demande& d)
 {
-    Resume r;
-    r.solutions = admet(sortie);
-    const auto xn = sortie.find("  est la plus grande valeur prise par xn");
-    const auto prenant = sortie.find("  et prenant   ");
-    if (xn != std::string::npos)
-        r.xn = sortie.substr(sortie.rfind("  ", xn - 1) + 2, xn - sortie.rfind("  ", xn - 1) - 2);
-    else if (prenant != std::string::npos)
-        r.xn = sortie.substr(prenant + 15, sortie.find("  pour", prenant) - prenant - 15);
-    const auto x1 = sortie.find("  est la plus petite valeur prise par x1");
-    if (x1 != std::string::npos)
-        r.x1 = sortie.substr(sortie.rfind("  ", x1 - 1) + 2, x1 - sortie.rfind("  ", x1 - 1) - 2);
-    return r;
+    return {d.type, d.n, NTL::conv<long>(d.P1), NTL::conv<long>(d.Q1), d.parite, NTL::conv<long>(d.max)};
 }
 
-std::string texte(const ZZ& v)
+std::string decrit(const Demande& d)
 {
-    std::ostringstream s;
-    s << v;
-    return s.str();
+    std::ostringstream o;
+    o << d.n << " " << d.P1 << "/" << d.Q1 << " -t " << d.type << " --parity " << nomParite(d.parite)
+      << " --max " << d.max << " -j " << d.travailleurs << " (units of " << d.unite << ")";
+    return o.str();
+}
+
+Vec<ZZ> enVec(const reference::Solution& s)
+{
+    Vec<ZZ> v;
+    v.SetLength(static_cast<long>(s.size()) + 1);
+    for (std::size_t k = 0; k < s.size(); k++)
+        v[static_cast<long>(k) + 1] = s[k];
+    return v;
+}
+
+// What the totals must say of the solutions l.
+void verifie(const Total& t, const Liste& l, const std::string& nom)
+{
+    ASSERT_EQ(t.nombre, static_cast<std::int64_t>(l.size())) << nom;
+    if (l.empty())
+        return;
+    ZZ xn(0);
+    for (const auto& s : l)
+        xn = std::max(xn, s.back());
+    EXPECT_EQ(t.xn.valeur().zz(), xn) << nom;
+    EXPECT_EQ(t.premiere.valeurs(), enVec(l.front())) << nom;
+    EXPECT_EQ(t.derniere.valeurs(), enVec(l.back())) << nom;
+}
+
+// A random problem whose reference search stays short.
+Demande tire(std::mt19937& alea)
+{
+    auto entre = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(alea); };
+    Demande d;
+    d.type = entre(1, 2);
+    d.parite = entre(0, 2) == 0 ? entre(1, 2) : 0;
+    d.max = entre(0, 2) == 0 ? entre(1, 120) : 0;
+    d.n = entre(1, d.max != 0 ? 6 : 5);
+    d.P1 = entre(1, 12);
+    d.Q1 = entre(1, 12);
+    if (d.n == 5 && d.max == 0 && d.Q1 > 2 * d.P1)
+        d.Q1 = d.P1;
+    d.travailleurs = entre(1, 3);
+    d.unite = entre(0, 1) ? entre(1, 6) : 0;
+    return d;
 }
 
 }  // namespace
 
-TEST(Comptage, RandomProblemsAgreeWithTheInteractiveProgram)
+TEST(Comptage, RandomProblemsAgreeWithTheReference)
 {
     std::mt19937 alea(12);
-    auto entre = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(alea); };
     int avecSolutions = 0;
-    for (int t = 0; t < 150; t++) {
-        Demande d;
-        d.n = entre(1, 6);
-        d.type = entre(1, 2);
-        d.P1 = entre(1, 12);
-        d.Q1 = entre(1, 12);
-        d.parite = entre(0, 3) == 0 ? entre(1, 2) : 0;
-        d.max = entre(0, 2) == 0 ? entre(d.n, 200) : 0;
-        d.travailleurs = entre(1, 3);
-        std::ostringstream r;
-        r << "0 " << d.type << " " << d.n << " " << d.P1 << " " << d.Q1 << " ";
-        if (d.parite != 0 || d.max != 0)
-            r << "1 " << d.parite << " 0 0 " << d.max << " ";
-        else
-            r << "0 ";
-        r << "-1000000000 0";
-        Reglages reg;
-        reg.pasMax = 2000000;
-        const Session s = session(r.str(), reg);
-        if (!s.complete)
-            continue;
-        const Resume attendu = resume(s.sortie);
-        const Total total = compte(d);
-        const std::string nom = r.str();
-        if (attendu.solutions < 0) {
-            // Settled without a summary: nothing, or the single solution.
-            EXPECT_LE(total.nombre, 1) << nom;
-            EXPECT_EQ(total.nombre, static_cast<long>(lignes(s.sortie).size())) << nom;
-            continue;
-        }
-        ASSERT_EQ(total.nombre, attendu.solutions) << nom;
-        if (total.nombre > 0) {
-            avecSolutions++;
-            EXPECT_EQ(texte(total.xn.valeur().zz()), attendu.xn) << nom;
-            EXPECT_EQ(texte(total.derniere.valeurs()[1]), attendu.x1) << nom;
+    for (int t = 0; t < 400; t++) {
+        const Demande d = tire(alea);
+        const Liste l = reference::toutes(cas(d));
+        verifie(compte(d), l, decrit(d));
+        avecSolutions += !l.empty();
+        if (t % 8 == 0) {
+            std::ostringstream lignes, attendu;
+            verifie(liste(d, lignes), l, decrit(d) + ", listed");
+            for (const auto& s : l)
+                for (std::size_t k = 0; k < s.size(); k++)
+                    attendu << s[k] << (k + 1 < s.size() ? " " : "\n");
+            EXPECT_EQ(lignes.str(), attendu.str()) << decrit(d);
         }
     }
-    EXPECT_GT(avecSolutions, 40);
+    EXPECT_GT(avecSolutions, 150);
 }
 
+// Each shard counts its own units; together, in any order, they are the
+// whole count, and no two of them are empty alike.
 TEST(Comptage, ShardsAddUpToTheWhole)
 {
     for (int type = 1; type <= 2; type++) {
         Demande d;
-        d.n = 6;
+        d.n = 5;
         d.type = type;
         d.P1 = 2;
         d.Q1 = 3;
         d.travailleurs = 2;
-        const Total tout = compte(d);
-        std::int64_t nombre = 0;
-        Maximum xn;
+        d.unite = 20;
+        const Liste l = reference::toutes(cas(d));
         d.tranches = 5;
-        Total premiere, derniere;
+        std::vector<std::string> fichiers;
         for (d.tranche = 1; d.tranche <= 5; d.tranche++) {
             const Total t = compte(d);
-            nombre += t.nombre;
-            xn.propose(t.xn.valeur());
-            if (t.nombre > 0 && (premiere.nombre == 0 || t.placePremiere < premiere.placePremiere))
-                premiere = t;
-            if (t.nombre > 0 && t.placeDerniere > derniere.placeDerniere)
-                derniere = t;
+            EXPECT_GT(t.nombre, 0) << "shard " << d.tranche;
+            EXPECT_LT(t.nombre, static_cast<std::int64_t>(l.size())) << "shard " << d.tranche;
+            fichiers.push_back(::testing::TempDir() + "tranche" + std::to_string(d.tranche));
+            std::ofstream f(fichiers.back());
+            t.ecrit(f, d, true);
         }
-        EXPECT_EQ(nombre, tout.nombre);
-        EXPECT_EQ(xn.valeur().zz(), tout.xn.valeur().zz());
-        EXPECT_EQ(premiere.premiere.valeurs(), tout.premiere.valeurs());
-        EXPECT_EQ(derniere.derniere.valeurs(), tout.derniere.valeurs());
+        std::reverse(fichiers.begin(), fichiers.end());
+        Demande fusion;
+        const Total somme = fusionne(fichiers, fusion);
+        verifie(somme, l, "shards of type " + std::to_string(type));
     }
 }

@@ -8,75 +8,15 @@
 #include <vector>
 
 #include "../outils.h"
+#include "../reference.h"
 
 namespace {
 
+using reference::Cas;
+using reference::Liste;
+using reference::toutes;
+using Solution = reference::Solution;
 using NTL::ZZ;
-using Solution = std::vector<ZZ>;
-using Liste = std::vector<Solution>;
-
-struct Cas {
-    int type;    // 1: x1 <= ... <= xn, 2: x1 < ... < xn
-    int n;
-    long p, q;
-    int parite;  // 0 any, 1 all odd, 2 all even
-    long borne;  // largest value allowed for xn, 0 = none
-};
-
-bool bonneParite(const ZZ& v, int parite)
-{
-    return parite == 0 || (parite == 1) == (IsOdd(v) != 0);
-}
-
-// Every solution, each unknown running from its largest possible value
-// down: decreasing lexicographic order. The remainder a/b is kept in
-// lowest terms.
-void descend(const Cas& pb, const ZZ& a, const ZZ& b, Solution& courante, Liste& sortie)
-{
-    const long h = pb.n - static_cast<long>(courante.size());
-    const ZZ precedent = courante.empty() ? ZZ(0) : courante.back();
-    ZZ plancher = precedent + (pb.type == 2 ? 1 : 0);
-    if (plancher < 1)
-        plancher = 1;
-    if (pb.borne != 0 && h * b > a * pb.borne)
-        return;  // h unknowns of at most M sum to h/M or more
-    if (h == 1) {
-        if (b % a != 0)
-            return;
-        const ZZ v = b / a;
-        if (v >= plancher && bonneParite(v, pb.parite) && (pb.borne == 0 || v <= pb.borne)) {
-            courante.push_back(v);
-            sortie.push_back(courante);
-            courante.pop_back();
-        }
-        return;
-    }
-    // 1/x < a/b (something remains) and h/x >= a/b.
-    ZZ haut = (h * b) / a;
-    if (pb.borne != 0 && haut > pb.borne)
-        haut = pb.borne;
-    ZZ bas = b / a + 1;
-    if (bas < plancher)
-        bas = plancher;
-    for (ZZ v = haut; v >= bas; v -= 1) {
-        if (!bonneParite(v, pb.parite))
-            continue;
-        ZZ a2 = a * v - b, b2 = b * v;
-        const ZZ g = GCD(a2, b2);
-        courante.push_back(v);
-        descend(pb, a2 / g, b2 / g, courante, sortie);
-        courante.pop_back();
-    }
-}
-
-Liste reference(const Cas& pb)
-{
-    Liste l;
-    Solution courante;
-    const ZZ g = GCD(ZZ(pb.p), ZZ(pb.q));
-    descend(pb, ZZ(pb.p) / g, ZZ(pb.q) / g, courante, l);
-    return l;
-}
 
 // The answers of one calculation of pb, every row shown, no pause.
 std::string reponses(const Cas& pb, long k = 0)
@@ -115,7 +55,7 @@ Liste liste(std::initializer_list<std::initializer_list<long>> valeurs)
 // must agree with each other and with the reference.
 long compare(const Cas& pb)
 {
-    const Liste attendu = reference(pb);
+    const Liste attendu = toutes(pb);
     for (const Reglages& r : {Reglages(), sansRaccourcis()}) {
         const Liste l = lignes(session(reponses(pb), r).sortie);
         EXPECT_EQ(l, attendu) << decrit(pb) << (r.raccourcis ? "" : ", plain");
@@ -172,10 +112,10 @@ TEST(Enumeration, SmallFractionsAndThePlainType2Bound)
 
 TEST(Enumeration, KnownLists)
 {
-    EXPECT_EQ(reference({1, 3, 1, 1, 0, 0}), liste({{3, 3, 3}, {2, 4, 4}, {2, 3, 6}}));
-    EXPECT_EQ(reference({2, 4, 1, 1, 0, 0}), liste({{2, 4, 6, 12}, {2, 4, 5, 20}, {2, 3, 10, 15},
+    EXPECT_EQ(toutes({1, 3, 1, 1, 0, 0}), liste({{3, 3, 3}, {2, 4, 4}, {2, 3, 6}}));
+    EXPECT_EQ(toutes({2, 4, 1, 1, 0, 0}), liste({{2, 4, 6, 12}, {2, 4, 5, 20}, {2, 3, 10, 15},
                                                      {2, 3, 9, 18}, {2, 3, 8, 24}, {2, 3, 7, 42}}));
-    EXPECT_EQ(reference({1, 3, 1, 2, 2, 0}), liste({{6, 6, 6}, {4, 8, 8}, {4, 6, 12}}));
+    EXPECT_EQ(toutes({1, 3, 1, 2, 2, 0}), liste({{6, 6, 6}, {4, 8, 8}, {4, 6, 12}}));
     // 13/12: the progression (2, 3, 4) is recognised at once, then x1 = 1.
     const Liste treize = lignes(session(reponses({2, 3, 13, 12, 0, 0})).sortie);
     ASSERT_GE(treize.size(), 3u);
