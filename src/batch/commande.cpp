@@ -6,12 +6,16 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <sstream>
 
 #include "batch/estimation.h"
 #include "report/ecriture.h"
 #include "search/limites.h"
 
 namespace {
+
+// Standard error cannot be written either.
+struct ErreurErreur {};
 
 void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
 {
@@ -84,26 +88,35 @@ void execute(const Demande& d0, std::ostream& sortie, Atelier* atelier)
         const Total t = liste(d, sortie);
         sortie.flush();
         t.ecrit(std::cerr, d, d.json);
+        if (!std::cerr)
+            throw ErreurErreur();
     } else {
         compte(d, atelier).ecrit(sortie, d, d.json);
     }
     sortie.flush();
 }
 
-int commande(int argc, char** argv, void (*travail)(Demande&, std::ostream&))
+int commande(int argc, char** argv, void (*travail)(Demande&, std::ostream&), bool parle)
 {
     TamponSortie tampon(1);
     std::ostream sortie(&tampon);
     sortie.exceptions(std::ios::badbit);
     Demande d;
     try {
-        if (!lis(argc, argv, d))
+        // Help and the version, when asked, are printed by one process.
+        std::ostringstream muet;
+        if (!lis(argc, argv, d, parle ? sortie : muet)) {
+            sortie.flush();
             return 0;
+        }
         travail(d, sortie);
         sortie.flush();
     } catch (const MauvaisArgument& e) {
-        std::cerr << "fractions-compte: " << e.message << std::endl;
+        if (parle)
+            std::cerr << "fractions-compte: " << e.message << std::endl;
         return 2;
+    } catch (const ErreurErreur&) {
+        return 3;  // nothing more can be said
     } catch (const std::ios_base::failure&) {
         std::cerr << "fractions-compte: standard output cannot be written ("
                   << std::strerror(tampon.erreur()) << ")" << std::endl;

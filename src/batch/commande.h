@@ -12,5 +12,6 @@ void execute(const Demande& d, std::ostream& sortie, Atelier* atelier = nullptr)
 
 // Runs main's work: parses argv, calls `travail` with the demand, maps the
 // failures to exit statuses (2 bad argument, 3 output not writable, 1
-// other) with one line on standard error.
-int commande(int argc, char** argv, void (*travail)(Demande&, std::ostream&));
+// other) with one line on standard error. Unless `parle`, a bad argument
+// and the help are left to another process (the ranks of an MPI run).
+int commande(int argc, char** argv, void (*travail)(Demande&, std::ostream&), bool parle = true);

@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <deque>
 #include <iostream>
+#include <sstream>
 #include <stdexcept>
 
 #include "batch/estimation.h"
+#include "batch/signaux.h"
 #include "search/decoupe.h"
 #include "search/partage.h"
 #include "search/recherche.h"
@@ -83,7 +85,12 @@ int proprietaire(std::int64_t j, int tranches) { return static_cast<int>(j % tra
 class Statut {
 public:
     explicit Statut(bool actif) : actif_(actif), terminal_(isatty(2) == 1) {}
-    void montre(double fait, std::int64_t unites, std::int64_t total, std::int64_t solutions, double ecoule,
+    void efface()
+    {
+        if (actif_ && terminal_)
+            std::cerr << "\r\033[K" << std::flush;
+    }
+    void montre(double fait, std::int64_t unites, std::int64_t total, const ZZ& solutions, double ecoule,
                 double reste, bool fin = false)
     {
         if (!actif_)
@@ -93,8 +100,10 @@ public:
             return;
         derniere_ = ecoule;
         char ligne[200];
-        std::snprintf(ligne, sizeof ligne, "%5.1f%% of %lld units done, %lld solutions, %.0f s elapsed, %s left",
-                      100 * fait, static_cast<long long>(total), static_cast<long long>(solutions), ecoule,
+        std::ostringstream nombre;
+        nombre << solutions;
+        std::snprintf(ligne, sizeof ligne, "%5.1f%% of %lld units done, %s solutions, %.0f s elapsed, %s left",
+                      100 * fait, static_cast<long long>(total), nombre.str().c_str(), ecoule,
                       std::isfinite(reste) ? duree(reste).c_str() : "?");
         (void)unites;
         if (terminal_)
@@ -131,6 +140,84 @@ double tailleUnite(const Probleme& pb)
     return std::max(limites::UNITE, std::floor(prefixes / (1 << 20)));
 }
 
+namespace {
+
+// The checkpoints of a run: saved every --every seconds and at the end; a
+// save that fails is told once, and tried again at the next one.
+class Sauvegarde {
+public:
+    Sauvegarde(const Demande& d, double unite) : d_(d), unite_(unite)
+    {
+        if (!d.point.empty())
+            fichier_ = std::make_unique<FichierPoint>(d.point);
+    }
+    bool active() const { return fichier_ != nullptr; }
+    void ecris(const Point& p)
+    {
+        if (!fichier_)
+            return;
+        try {
+            fichier_->ecris(d_, unite_, p);
+        } catch (const std::runtime_error& e) {
+            if (!echec_)
+                std::cerr << "fractions-compte: the checkpoint " << d_.point << " cannot be saved (" << e.what()
+                          << "); the count goes on, and saves again later" << std::endl;
+            echec_ = true;
+        }
+    }
+    // A signal ends the run: what is finished is saved first.
+    void surSignal(const Point& p)
+    {
+        const int signal = Interruption::recu();
+        if (signal == 0)
+            return;
+        ecris(p);
+        fichier_->libere();
+        Interruption::termine(signal);
+    }
+
+private:
+    const Demande& d_;
+    double unite_;
+    std::unique_ptr<FichierPoint> fichier_;
+    bool echec_ = false;
+};
+
+// A count settled without units (a special case, or fewer than three
+// unknowns): its totals, checkpointed like any other.
+Total sansUnites(const Demande& d, Recherche& r, const Lignes& verdicts, bool regle)
+{
+    const auto debut = Horloge::now();
+    if (!d.reprise.empty())
+        lisPoint(d.reprise, d, 0);
+    Sauvegarde sauvegarde(d, 0);
+    Total t;
+    t.tranche = d.tranche;
+    t.tranches = d.tranches;
+    if (regle) {
+        // The single solution goes to the first shard.
+        if (verdicts.dernier == Verdict::UNIQUE && d.tranche == 1)
+            t.ajoute(unique(r), r.pb.n, 0);
+    } else {
+        // One prefix, one unit, counted here.
+        t.unites = 1;
+        if (d.tranche == 1) {
+            r.versMots();
+            while (r.i() >= 0)
+                r.pas();
+            t.ajoute(r.bilan, 1);
+        }
+    }
+    t.secondes = depuis(debut);
+    Point p;
+    p.suivante = t.unites;
+    p.total = t;
+    sauvegarde.ecris(p);
+    return t;
+}
+
+}  // namespace
+
 Total compte(const Demande& d, Atelier* atelier)
 {
     const auto debut = Horloge::now();
@@ -139,36 +226,20 @@ Total compte(const Demande& d, Atelier* atelier)
     Recherche r(&verdicts);
     r.reglages.travailleurs = d.travailleurs;
     prepare(r, pb, Mode::COMPTE);
-    Total t;
-    t.tranche = d.tranche;
-    t.tranches = d.tranches;
-
-    // Settled without a search: no work unit, the single solution in the
-    // first shard.
-    if (r.exeptions() == 2) {
-        if (verdicts.dernier == Verdict::UNIQUE && d.tranche == 1)
-            t.ajoute(unique(r), pb.n, 0);
-        t.secondes = depuis(debut);
-        return t;
-    }
-    // Two unknowns or fewer: one prefix, one unit, counted here.
-    if (pb.n < 3) {
-        t.unites = 1;
-        if (d.tranche == 1) {
-            r.versMots();
-            while (r.i() >= 0)
-                r.pas();
-            t.ajoute(r.bilan, 1);
-        }
-        t.secondes = depuis(debut);
-        return t;
-    }
+    const bool regle = r.exeptions() == 2;
+    if (regle || pb.n < 3)
+        return sansUnites(d, r, verdicts, regle);
 
     const double taille = d.unite > 0 ? d.unite : tailleUnite(pb);
     Point point;
     if (!d.reprise.empty())
-        point = lisPoint(d.reprise, d, taille, 0);
+        point = lisPoint(d.reprise, d, taille);
+    Sauvegarde sauvegarde(d, taille);
+    std::unique_ptr<Interruption> interruption;
+    if (sauvegarde.active())
+        interruption = std::make_unique<Interruption>();
     // The units of the whole count, and the work of this shard.
+    Total t;
     double travail = 0;
     std::int64_t miennes = 0;
     {
@@ -180,6 +251,8 @@ Total compte(const Demande& d, Atelier* atelier)
                 travail += u.estimation;
                 miennes++;
             }
+            if ((t.unites & 1023) == 0 && Interruption::recu() != 0)
+                Interruption::termine(Interruption::recu());  // nothing done yet
         }
     }
 
@@ -230,15 +303,13 @@ Total compte(const Demande& d, Atelier* atelier)
     double dernierPoint = 0;
     const std::size_t places = static_cast<std::size_t>(atelier->places);
 
-    auto ecrisLePoint = [&] {
-        if (d.point.empty())
-            return;
+    auto etat = [&] {
         Point p;
         p.suivante = suivante;
         p.total = t;
         p.total.secondes = avant + depuis(debut);
         p.termines = termines;
-        ecrisPoint(d.point, d, taille, 0, p);
+        return p;
     };
 
     while (!finie) {
@@ -291,13 +362,18 @@ Total compte(const Demande& d, Atelier* atelier)
         }
         if (finie || (file.empty() && finDecoupe))
             break;
+        if (sauvegarde.active() && Interruption::recu() != 0) {
+            statut.efface();
+            sauvegarde.surSignal(etat());
+        }
         const double ecoule = depuis(debut);
         statut.montre(travail > 0 ? fait / travail : 0, fusionnees, miennes, t.nombre, avant + ecoule,
                       faitIci > 0 ? ecoule * (travail - fait) / faitIci : NAN);
-        if (!d.point.empty() && ecoule - dernierPoint >= d.chaque) {
-            ecrisLePoint();
+        if (ecoule - dernierPoint >= d.chaque) {
+            sauvegarde.ecris(etat());
             dernierPoint = ecoule;
         }
+        // Waits for a result a moment at most: a signal is seen at once.
         if (!fusion && !attente)
             for (auto& [indice, b] : atelier->recolte(true))
                 termines[indice] = std::move(b);
@@ -311,7 +387,7 @@ Total compte(const Demande& d, Atelier* atelier)
     termines.clear();
     t.secondes = avant + depuis(debut);
     statut.montre(1, miennes, miennes, t.nombre, t.secondes, 0, true);
-    ecrisLePoint();
+    sauvegarde.ecris(etat());
     return t;
 }
 

@@ -4,7 +4,6 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
-#include <iostream>
 
 #include "search/limites.h"
 
@@ -36,7 +35,7 @@ const char* nomParite(int parite)
     return parite == 1 ? "odd" : parite == 2 ? "even" : "any";
 }
 
-bool lis(int argc, char** argv, Demande& d)
+bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
 {
     CLI::App app{"Counts the solutions in positive integers of 1/x1 + ... + 1/xN = P/Q,\n"
                  "with x1 <= ... <= xN (type 1) or x1 < ... < xN (type 2).",
@@ -61,14 +60,21 @@ bool lis(int argc, char** argv, Demande& d)
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
-        std::cout << app.help();
+        sortie << app.help();
         return false;
     } catch (const CLI::CallForVersion& e) {
-        std::cout << VERSION << "\n";
+        sortie << VERSION << "\n";
         return false;
     } catch (const CLI::ParseError& e) {
         throw MauvaisArgument{e.what()};
     }
+    // A file or a shard given empty (a script's unset variable) is not the
+    // absence of one: it would count everything from scratch.
+    const std::pair<const char*, const std::string*> fichiers[] = {
+        {"--checkpoint", &d.point}, {"--resume", &d.reprise}, {"--shard", &tranche}};
+    for (const auto& [option, valeur] : fichiers)
+        if (app.count(option) > 0 && valeur->empty())
+            throw MauvaisArgument{std::string(option) + " needs a value, not an empty one"};
 
     if (!d.fusion.empty()) {
         if (!n.empty() || d.liste || d.estimation || !d.point.empty() || !d.reprise.empty() || !tranche.empty())
@@ -105,13 +111,17 @@ bool lis(int argc, char** argv, Demande& d)
         throw MauvaisArgument{"--every must be positive"};
     if (!tranche.empty()) {
         const auto b = tranche.find('/');
-        if (b == std::string::npos || !chiffres(tranche.substr(0, b)) || !chiffres(tranche.substr(b + 1)) ||
-            b > 9 || tranche.size() - b > 10)
+        if (b == std::string::npos || !chiffres(tranche.substr(0, b)) || !chiffres(tranche.substr(b + 1)))
             throw MauvaisArgument{"--shard must be I/K: " + tranche};
-        d.tranche = std::stoi(tranche.substr(0, b));
-        d.tranches = std::stoi(tranche.substr(b + 1));
-        if (d.tranches < 1 || d.tranche < 1 || d.tranche > d.tranches)
+        const NTL::ZZ i = NTL::conv<NTL::ZZ>(tranche.substr(0, b).c_str());
+        const NTL::ZZ k = NTL::conv<NTL::ZZ>(tranche.substr(b + 1).c_str());
+        if (k < 1 || k > limites::TRANCHES_MAX)
+            throw MauvaisArgument{"--shard I/K needs 1 <= K <= " + std::to_string(limites::TRANCHES_MAX) + ": " +
+                                  tranche};
+        if (i < 1 || i > k)
             throw MauvaisArgument{"--shard I/K needs 1 <= I <= K: " + tranche};
+        d.tranche = NTL::conv<int>(i);
+        d.tranches = NTL::conv<int>(k);
     }
     if (d.liste && (d.tranches > 1 || !d.point.empty() || !d.reprise.empty() || d.estimation))
         throw MauvaisArgument{"--list cannot be used with --shard, --checkpoint, --resume or --estimate"};

@@ -2,6 +2,7 @@
 // any work starts.
 #pragma once
 
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -36,8 +37,8 @@ struct MauvaisArgument {
 };
 
 // Parses the command line; throws MauvaisArgument. Returns false when help
-// or the version was asked and printed (nothing else to do).
-bool lis(int argc, char** argv, Demande& d);
+// or the version was asked and printed on `sortie` (nothing else to do).
+bool lis(int argc, char** argv, Demande& d, std::ostream& sortie);
 
 // The problem of the demand as the interactive program sets it up: the
 // fraction in lowest terms, the step and the bound adjusted to the parity,

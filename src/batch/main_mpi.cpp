@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "batch/commande.h"
+#include "batch/signaux.h"
 #include "search/partage.h"
 #include "search/recherche.h"
 
@@ -107,15 +108,19 @@ public:
     std::vector<std::pair<std::int64_t, Bilan>> recolte(bool attendre, int n)
     {
         std::vector<std::pair<std::int64_t, Bilan>> faits;
+        const auto debut = std::chrono::steady_clock::now();
         for (;;) {
             MPI_Status etat;
             int present = 0;
-            if (attendre && faits.empty())
-                MPI_Probe(MPI_ANY_SOURCE, MPI_ANY_TAG, MPI_COMM_WORLD, &etat), present = 1;
-            else
-                MPI_Iprobe(MPI_ANY_SOURCE, MPI_ANY_TAG, MPI_COMM_WORLD, &present, &etat);
-            if (!present)
-                return faits;
+            MPI_Iprobe(MPI_ANY_SOURCE, MPI_ANY_TAG, MPI_COMM_WORLD, &present, &etat);
+            if (!present) {
+                // Waiting for a result: a moment at most, so that a signal
+                // is seen at once.
+                if (!attendre || !faits.empty() || std::chrono::steady_clock::now() - debut > limites::ATTENTE)
+                    return faits;
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                continue;
+            }
             if (etat.MPI_TAG == DEMANDE) {
                 int k = 0;
                 MPI_Recv(&k, 1, MPI_INT, etat.MPI_SOURCE, DEMANDE, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
@@ -165,7 +170,21 @@ void compteAutreRang(const Demande& d)
     modele.pb = probleme(d);
     modele.dimensionneEtat();
     Equipe equipe(modele, travailleurs);
+    // A signal to the whole job (mpiexec's, a scheduler's) reaches rank 0
+    // too: this rank lives on a moment, so that rank 0 saves what is
+    // finished before the job is torn down, then ends as the signal asks.
+    std::unique_ptr<Interruption> interruption;
+    if (!d.point.empty())
+        interruption = std::make_unique<Interruption>();
+    std::chrono::steady_clock::time_point signale;
     for (;;) {
+        if (Interruption::recu() != 0) {
+            const auto maintenant = std::chrono::steady_clock::now();
+            if (signale == std::chrono::steady_clock::time_point())
+                signale = maintenant;
+            else if (maintenant - signale > limites::SURSIS_RANG)
+                Interruption::termine(Interruption::recu());
+        }
         bool actif = false;
         int rendus = 0;
         for (auto& [indice, res] : equipe.recolte(false)) {
@@ -226,10 +245,13 @@ int main(int argc, char** argv)
             for (int r = 1; r < rangs; r++)
                 envoie("", r, FIN);
     } else {
-        statut = commande(argc, argv, [](Demande& d, std::ostream&) {
-            if (d.fusion.empty() && !d.estimation && !d.liste)
-                compteAutreRang(d);
-        });
+        statut = commande(
+            argc, argv,
+            [](Demande& d, std::ostream&) {
+                if (d.fusion.empty() && !d.estimation && !d.liste)
+                    compteAutreRang(d);
+            },
+            false);
     }
     MPI_Finalize();
     return statut;

@@ -1,21 +1,25 @@
-// Checkpoint files: JSON with an FNV-1a checksum, replaced atomically.
+// Checkpoint files: JSON with an FNV-1a checksum, locked for the life of a
+// run, replaced atomically.
 #include "batch/point.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <sstream>
 #include <stdexcept>
+
+#include "search/limites.h"
 
 using nlohmann::json;
 
 namespace {
 
-const char* const FORMAT = "fractions-compte checkpoint 1";
+const char* const FORMAT = "fractions-compte checkpoint 2";
+const char* const DEBUT = "{\"checksum\":";
 
 std::string empreinte(const std::string& texte)
 {
@@ -29,13 +33,15 @@ std::string empreinte(const std::string& texte)
     return hex;
 }
 
-json identite(const Demande& d, double unite, std::int64_t unites)
+json identite(const Demande& d, double unite)
 {
     return {{"n", d.n},       {"P", nombreJson(d.P1)}, {"Q", nombreJson(d.Q1)},
             {"type", d.type}, {"parity", nomParite(d.parite)},
-            {"max", nombreJson(d.max)}, {"unit", unite}, {"units", unites},
+            {"max", nombreJson(d.max)}, {"unit", unite},
             {"shard", std::to_string(d.tranche) + "/" + std::to_string(d.tranches)}};
 }
+
+std::string erreur() { return std::strerror(errno); }
 
 void ecritTout(int fd, const std::string& texte)
 {
@@ -46,51 +52,174 @@ void ecritTout(int fd, const std::string& texte)
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            throw std::runtime_error(std::strerror(errno));
+            throw std::runtime_error(erreur());
         }
         p += n;
         reste -= static_cast<std::size_t>(n);
     }
 }
 
+// Opens `chemin` for writing as a regular file of this run's, never
+// through a link; -1 with errno set otherwise.
+int ouvreRegulier(const std::string& chemin, int drapeaux)
+{
+    const int fd = ::open(chemin.c_str(), drapeaux | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0)
+        return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
+// The checkpoint whose text this is; throws json::exception.
+json contenu(const std::string& texte, const std::string& fichier)
+{
+    const json tout = json::parse(texte);
+    const json& c = tout.at("content");
+    if (c.at("format").get<std::string>() != FORMAT)
+        throw MauvaisArgument{"the checkpoint " + fichier + " was written by another version (" +
+                              c.at("format").dump() + ")"};
+    if (tout.at("checksum").get<std::string>() != empreinte(c.dump()))
+        throw MauvaisArgument{"the checkpoint " + fichier + " is damaged (its checksum does not match)"};
+    return c;
+}
+
 }  // namespace
 
-void ecrisPoint(const std::string& fichier, const Demande& d, double unite, std::int64_t unites, const Point& p)
+std::string lisFichier(const std::string& fichier, const std::string& quoi, std::int64_t limite)
 {
-    json contenu;
-    contenu["format"] = FORMAT;
-    contenu["count"] = identite(d, unite, unites);
-    contenu["next"] = p.suivante;
-    contenu["total"] = p.total.enJson(d);
-    json termines = json::array();
-    for (const auto& [indice, b] : p.termines) {
-        json e = bilanJson(b);
-        e["unit"] = indice;
-        termines.push_back(e);
-    }
-    contenu["finished"] = termines;
-    const std::string corps = contenu.dump();
-    const std::string texte = json{{"checksum", empreinte(corps)}, {"content", contenu}}.dump() + "\n";
-
-    const std::string temporaire = fichier + ".tmp";
-    const int fd = ::open(temporaire.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fichier.empty())
+        throw MauvaisArgument{quoi + ": the file name is empty"};
+    const int fd = ::open(fichier.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        throw std::runtime_error(temporaire + ": " + std::strerror(errno));
+        throw MauvaisArgument{"cannot read the " + quoi + " " + fichier + " (" + erreur() + ")"};
+    struct stat st;
+    std::string raison;
+    if (::fstat(fd, &st) != 0)
+        raison = erreur();
+    else if (S_ISDIR(st.st_mode))
+        raison = "is a folder";
+    else if (!S_ISREG(st.st_mode))
+        raison = "is not a regular file";
+    else if (st.st_size > limite)
+        raison = "is larger than any " + quoi + " (" + std::to_string(st.st_size) + " bytes)";
+    std::string texte;
+    while (raison.empty()) {
+        char bloc[1 << 16];
+        const ssize_t lu = ::read(fd, bloc, sizeof bloc);
+        if (lu == 0)
+            break;
+        if (lu < 0 && errno == EINTR)
+            continue;
+        if (lu < 0)
+            raison = erreur();
+        else if (static_cast<std::int64_t>(texte.size()) + lu > limite)
+            raison = "is larger than any " + quoi;
+        else
+            texte.append(bloc, static_cast<std::size_t>(lu));
+    }
+    ::close(fd);
+    if (!raison.empty())
+        throw MauvaisArgument{"the " + quoi + " " + fichier + " " + raison};
+    return texte;
+}
+
+FichierPoint::FichierPoint(std::string chemin)
+    : chemin_(std::move(chemin)), temporaire_(chemin_ + ".tmp"), verrou_(chemin_ + ".lock")
+{
+    if (chemin_.empty())
+        throw MauvaisArgument{"--checkpoint: the file name is empty"};
+    struct stat st;
+    if (::lstat(chemin_.c_str(), &st) == 0) {
+        if (S_ISDIR(st.st_mode))
+            throw MauvaisArgument{"the checkpoint " + chemin_ + " is a folder"};
+        if (!S_ISREG(st.st_mode))
+            throw MauvaisArgument{"the checkpoint " + chemin_ +
+                                  " exists and is not a regular file (a link, a device): it is left as it is"};
+        // A file that is not a checkpoint is not this program's to replace;
+        // every checkpoint begins with its checksum, even one cut short.
+        if (st.st_size > 0 && lisFichier(chemin_, "checkpoint", limites::FICHIER_MAX).rfind(DEBUT, 0) != 0)
+            throw MauvaisArgument{"the file " + chemin_ + " is not a checkpoint: it is left as it is"};
+    } else if (errno != ENOENT) {
+        throw MauvaisArgument{"the checkpoint " + chemin_ + " cannot be used (" + erreur() + ")"};
+    }
+    // The lock file stays in place while a run holds it; a run that finds
+    // it again after it was removed by the run before takes it anew.
+    for (;;) {
+        fdVerrou_ = ouvreRegulier(verrou_, O_RDWR | O_CREAT);
+        if (fdVerrou_ < 0)
+            throw MauvaisArgument{"the checkpoint " + chemin_ + " cannot be written (" + verrou_ + ": " + erreur() +
+                                  ")"};
+        if (::flock(fdVerrou_, LOCK_EX | LOCK_NB) != 0) {
+            const int e = errno;
+            ::close(fdVerrou_);
+            fdVerrou_ = -1;
+            if (e == EWOULDBLOCK)
+                throw MauvaisArgument{"the checkpoint " + chemin_ + " is in use by another run"};
+            errno = e;
+            throw MauvaisArgument{"the checkpoint " + chemin_ + " cannot be locked (" + erreur() + ")"};
+        }
+        struct stat tenu, present;
+        if (::fstat(fdVerrou_, &tenu) == 0 && ::stat(verrou_.c_str(), &present) == 0 &&
+            tenu.st_dev == present.st_dev && tenu.st_ino == present.st_ino)
+            break;
+        ::close(fdVerrou_);
+    }
+    // The folder takes the temporary file and its rename: tried now, so
+    // that a checkpoint that cannot be saved stops the run before any work.
+    const int fd = ouvreRegulier(temporaire_, O_WRONLY | O_CREAT | O_TRUNC);
+    if (fd < 0) {
+        const std::string raison = erreur();
+        libere();
+        throw MauvaisArgument{"the checkpoint " + chemin_ + " cannot be written (" + temporaire_ + ": " + raison +
+                              ")"};
+    }
+    ::close(fd);
+    ::unlink(temporaire_.c_str());
+}
+
+FichierPoint::~FichierPoint() { libere(); }
+
+void FichierPoint::libere()
+{
+    if (fdVerrou_ < 0)
+        return;
+    ::unlink(verrou_.c_str());
+    ::close(fdVerrou_);
+    fdVerrou_ = -1;
+}
+
+void FichierPoint::ecrisTexte(const std::string& texte)
+{
+    if (static_cast<std::int64_t>(texte.size()) > limites::FICHIER_MAX)
+        throw std::runtime_error("the checkpoint would be larger than " + std::to_string(limites::FICHIER_MAX) +
+                                 " bytes");
+    const int fd = ouvreRegulier(temporaire_, O_WRONLY | O_CREAT | O_TRUNC);
+    if (fd < 0)
+        throw std::runtime_error(temporaire_ + ": " + erreur());
     try {
         ecritTout(fd, texte);
         if (::fsync(fd) != 0)
-            throw std::runtime_error(std::strerror(errno));
+            throw std::runtime_error(erreur());
+        if (::close(fd) != 0)
+            throw std::runtime_error(erreur());
     } catch (const std::runtime_error& e) {
         ::close(fd);
-        ::unlink(temporaire.c_str());
-        throw std::runtime_error(temporaire + ": " + e.what());
+        ::unlink(temporaire_.c_str());
+        throw std::runtime_error(temporaire_ + ": " + e.what());
     }
-    ::close(fd);
-    if (::rename(temporaire.c_str(), fichier.c_str()) != 0)
-        throw std::runtime_error(fichier + ": " + std::strerror(errno));
-    // The rename itself reaches the disk with its directory.
-    const auto barre = fichier.rfind('/');
-    const std::string dossier = barre == std::string::npos ? "." : fichier.substr(0, barre + 1);
+    if (::rename(temporaire_.c_str(), chemin_.c_str()) != 0) {
+        const std::string raison = erreur();
+        ::unlink(temporaire_.c_str());
+        throw std::runtime_error(chemin_ + ": " + raison);
+    }
+    // The rename itself reaches the disk with its folder.
+    const auto barre = chemin_.rfind('/');
+    const std::string dossier = barre == std::string::npos ? "." : chemin_.substr(0, barre + 1);
     const int fdd = ::open(dossier.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fdd >= 0) {
         ::fsync(fdd);
@@ -98,26 +227,34 @@ void ecrisPoint(const std::string& fichier, const Demande& d, double unite, std:
     }
 }
 
-Point lisPoint(const std::string& fichier, const Demande& d, double unite, std::int64_t unites)
+void FichierPoint::ecris(const Demande& d, double unite, const Point& p)
 {
-    std::ifstream in(fichier);
-    if (!in)
-        throw MauvaisArgument{"cannot read the checkpoint " + fichier};
-    std::stringstream tampon;
-    tampon << in.rdbuf();
+    json c;
+    c["format"] = FORMAT;
+    c["count"] = identite(d, unite);
+    c["next"] = p.suivante;
+    c["total"] = p.total.enJson(d);
+    json termines = json::array();
+    for (const auto& [indice, b] : p.termines) {
+        json e = bilanJson(b);
+        e["unit"] = indice;
+        termines.push_back(e);
+    }
+    c["finished"] = termines;
+    ecrisTexte(json{{"checksum", empreinte(c.dump())}, {"content", c}}.dump() + "\n");
+}
+
+Point lisPoint(const std::string& fichier, const Demande& d, double unite)
+{
+    const std::string texte = lisFichier(fichier, "checkpoint", limites::FICHIER_MAX);
     Point p;
     try {
-        const json tout = json::parse(tampon.str());
-        const json& contenu = tout.at("content");
-        if (tout.at("checksum").get<std::string>() != empreinte(contenu.dump()) ||
-            contenu.at("format").get<std::string>() != FORMAT)
-            throw MauvaisArgument{"the checkpoint " + fichier + " is damaged (its checksum does not match)"};
-        if (contenu.at("count") != identite(d, unite, unites))
-            throw MauvaisArgument{"the checkpoint " + fichier + " belongs to another count: " +
-                                  contenu.at("count").dump()};
-        p.suivante = contenu.at("next").get<std::int64_t>();
-        p.total = Total::deJson(contenu.at("total"), d.n);
-        for (const json& e : contenu.at("finished"))
+        const json c = contenu(texte, fichier);
+        if (c.at("count") != identite(d, unite))
+            throw MauvaisArgument{"the checkpoint " + fichier + " belongs to another count: " + c.at("count").dump()};
+        p.suivante = c.at("next").get<std::int64_t>();
+        p.total = Total::deJson(c.at("total"), d.n);
+        for (const json& e : c.at("finished"))
             p.termines[e.at("unit").get<std::int64_t>()] = bilanDeJson(e, d.n);
     } catch (const json::exception& e) {
         throw MauvaisArgument{"the checkpoint " + fichier + " is damaged: " + e.what()};

@@ -1,7 +1,8 @@
 // Checkpoints of a long count: what has been merged so far and the units
 // finished beyond it, with the problem they belong to and a checksum of
-// the whole, written to a temporary file then renamed over the old one,
-// so that the file on disk is always a whole checkpoint.
+// the whole. The file of a run is checked and locked before any work, and
+// replaced atomically (a temporary file renamed over it), so that the file
+// on disk is always a whole checkpoint and only ever replaces one.
 #pragma once
 
 #include <cstdint>
@@ -16,10 +17,38 @@ struct Point {
     std::map<std::int64_t, Bilan> termines;  // finished, not yet merged
 };
 
-// Writes the checkpoint of the count d (units of `unite` prefixes,
-// `unites` of them) atomically; throws std::runtime_error when it cannot.
-void ecrisPoint(const std::string& fichier, const Demande& d, double unite, std::int64_t unites, const Point& p);
+// The checkpoint file a run writes, held for the life of the run.
+class FichierPoint {
+public:
+    // Before any work: `chemin` must be absent, empty or a checkpoint (a
+    // regular file, never a link, a device or a folder), and its folder
+    // writable. A lock on CHEMIN.lock keeps any other run off it until the
+    // destructor. Throws MauvaisArgument, leaving nothing behind.
+    explicit FichierPoint(std::string chemin);
+    ~FichierPoint();
+    FichierPoint(const FichierPoint&) = delete;
+    FichierPoint& operator=(const FichierPoint&) = delete;
 
-// Reads it back; throws MauvaisArgument (nothing written) when the file is
-// damaged or belongs to another count.
-Point lisPoint(const std::string& fichier, const Demande& d, double unite, std::int64_t unites);
+    const std::string& chemin() const { return chemin_; }
+    // Writes the checkpoint of the count d (units of `unite` prefixes)
+    // atomically; throws std::runtime_error, with the old file intact and
+    // no temporary file left, when it cannot.
+    void ecris(const Demande& d, double unite, const Point& p);
+    // Unlocks at once (before the process ends on a signal).
+    void libere();
+
+private:
+    void ecrisTexte(const std::string& texte);
+
+    std::string chemin_, temporaire_, verrou_;
+    int fdVerrou_ = -1;
+};
+
+// Reads a checkpoint back; throws MauvaisArgument (nothing written) when
+// the file is not a regular file of a checkpoint's size, is damaged or
+// belongs to another count.
+Point lisPoint(const std::string& fichier, const Demande& d, double unite);
+
+// The text of a regular file of at most `limite` bytes; throws
+// MauvaisArgument naming `quoi` (a folder, a device, a file too large).
+std::string lisFichier(const std::string& fichier, const std::string& quoi, std::int64_t limite);

@@ -1,9 +1,12 @@
 // Totals of a count: merging, text and JSON.
 #include "batch/total.h"
 
-#include <fstream>
+#include <limits>
 #include <map>
 #include <sstream>
+
+#include "batch/point.h"
+#include "search/limites.h"
 
 using nlohmann::json;
 
@@ -18,15 +21,37 @@ json nombreJson(const ZZ& v)
 
 ZZ nombreDeJson(const json& j)
 {
-    if (j.is_number_integer())
+    // What nombreJson writes, and nothing else: a non-negative integer up
+    // to 2^53, or its digits as a string (no sign, no leading zero).
+    if (j.is_number_unsigned() && j.get<std::uint64_t>() <= (std::uint64_t(1) << 53))
+        return NTL::conv<ZZ>(static_cast<long>(j.get<std::uint64_t>()));
+    if (j.is_number_integer() && !j.is_number_unsigned() && j.get<std::int64_t>() >= 0 &&
+        j.get<std::int64_t>() <= (std::int64_t(1) << 53))
         return ZZ(j.get<long>());
-    if (!j.is_string())
-        throw MauvaisArgument{"a number is expected, not " + j.dump()};
-    const std::string s = j.get<std::string>();
-    for (char c : s)
-        if (c < '0' || c > '9')
-            throw MauvaisArgument{"a number is expected, not " + s};
-    return NTL::conv<ZZ>(s.c_str());
+    if (j.is_string()) {
+        const std::string s = j.get<std::string>();
+        bool chiffres = !s.empty() && s.size() <= 100000 && (s == "0" || s[0] != '0');
+        for (char c : s)
+            chiffres = chiffres && c >= '0' && c <= '9';
+        if (chiffres)
+            return NTL::conv<ZZ>(s.c_str());
+    }
+    throw MauvaisArgument{"a non-negative integer is expected, not " + j.dump()};
+}
+
+std::int64_t entierDeJson(const json& j, std::int64_t min, std::int64_t max)
+{
+    ZZ v(min - 1);
+    if (j.is_number_unsigned())
+        v = NTL::conv<ZZ>(std::to_string(j.get<std::uint64_t>()).c_str());
+    else if (j.is_number_integer())
+        v = ZZ(j.get<long>());
+    else if (j.is_string())
+        v = nombreDeJson(j);
+    if (v < min || v > max)
+        throw MauvaisArgument{"an integer from " + std::to_string(min) + " to " + std::to_string(max) +
+                              " is expected, not " + j.dump()};
+    return NTL::conv<long>(v);
 }
 
 json solutionJson(const Solution& s)
@@ -57,7 +82,7 @@ Solution solutionDeJson(const json& j, int n)
 
 json bilanJson(const Bilan& b)
 {
-    return {{"solutions", b.nombre},
+    return {{"solutions", nombreJson(ZZ(b.nombre))},
             {"xn_max", b.nombre > 0 ? nombreJson(b.m.valeur().zz()) : json(nullptr)},
             {"first", solutionJson(b.premiere)},
             {"last", solutionJson(b.derniere)},
@@ -67,7 +92,7 @@ json bilanJson(const Bilan& b)
 Bilan bilanDeJson(const json& j, int n)
 {
     Bilan b;
-    b.nombre = j.at("solutions").get<std::int64_t>();
+    b.nombre = NTL::conv<long>(nombreDeJson(j.at("solutions")));  // one unit: a few billion at most
     if (b.nombre > 0)
         b.m.propose(nombreDeJson(j.at("xn_max")));
     b.premiere = solutionDeJson(j.at("first"), n);
@@ -109,7 +134,7 @@ json Total::enJson(const Demande& d) const
     j["type"] = d.type;
     j["parity"] = nomParite(d.parite);
     j["max"] = d.max == 0 ? json(nullptr) : nombreJson(d.max);
-    j["solutions"] = nombre;
+    j["solutions"] = nombreJson(nombre);
     j["xn_max"] = nombre > 0 ? nombreJson(xn.valeur().zz()) : json(nullptr);
     j["x1_min"] = nombre > 0 ? nombreJson(derniere.valeurs()[1]) : json(nullptr);
     j["first"] = solutionJson(premiere);
@@ -125,15 +150,21 @@ json Total::enJson(const Demande& d) const
 Total Total::deJson(const json& j, int n)
 {
     Total t;
-    t.nombre = j.at("solutions").get<std::int64_t>();
+    t.nombre = nombreDeJson(j.at("solutions"));
     if (t.nombre > 0)
         t.xn.propose(nombreDeJson(j.at("xn_max")));
     t.premiere = solutionDeJson(j.at("first"), n);
     t.derniere = solutionDeJson(j.at("last"), n);
+    if (!j.at("seconds").is_number() || !(j.at("seconds").get<double>() >= 0))
+        throw MauvaisArgument{"seconds must be a non-negative number, not " + j.at("seconds").dump()};
     t.secondes = j.at("seconds").get<double>();
-    t.unites = j.at("units").get<std::int64_t>();
-    t.placePremiere = j.at("first_place").get<std::int64_t>();
-    t.placeDerniere = j.at("last_place").get<std::int64_t>();
+    const std::int64_t grand = std::numeric_limits<std::int64_t>::max() / 2;
+    t.unites = entierDeJson(j.at("units"), 0, grand);
+    t.placePremiere = entierDeJson(j.at("first_place"), -1, grand);
+    t.placeDerniere = entierDeJson(j.at("last_place"), -1, grand);
+    if ((t.nombre == 0) != (t.placePremiere < 0) || (t.nombre == 0) != t.premiere.vide() ||
+        (t.nombre == 0) != t.derniere.vide() || t.placePremiere > t.placeDerniere)
+        throw MauvaisArgument{"its solutions, first and last do not agree"};
     return t;
 }
 
@@ -173,44 +204,48 @@ void Total::ecrit(std::ostream& out, const Demande& d, bool enJ) const
 
 Total fusionne(const std::vector<std::string>& fichiers, Demande& d)
 {
-    std::map<int, Total> parts;
+    std::map<std::int64_t, Total> parts;
     json modele;
-    int tranches = 0;
+    std::int64_t tranches = 0;
     for (const std::string& f : fichiers) {
-        std::ifstream in(f);
-        if (!in)
-            throw MauvaisArgument{"cannot read " + f};
-        json j;
+        const std::string texte = lisFichier(f, "shard result", limites::FICHIER_MAX);
         try {
-            in >> j;
+            const json j = json::parse(texte);
             const std::string tr = j.at("shard").get<std::string>();
             const auto b = tr.find('/');
-            const int i = std::stoi(tr.substr(0, b)), k = std::stoi(tr.substr(b + 1));
-            json probleme = {j.at("n"), j.at("P"), j.at("Q"), j.at("type"), j.at("parity"), j.at("max"),
-                             j.at("units"), k};
+            if (b == std::string::npos)
+                throw MauvaisArgument{"its shard is not I/K: " + tr};
+            const std::int64_t i = entierDeJson(tr.substr(0, b), 1, limites::TRANCHES_MAX);
+            const std::int64_t k = entierDeJson(tr.substr(b + 1), 1, limites::TRANCHES_MAX);
+            const json probleme = {j.at("n"), j.at("P"), j.at("Q"), j.at("type"), j.at("parity"), j.at("max"),
+                                   j.at("units"), k};
             if (modele.is_null()) {
                 modele = probleme;
                 tranches = k;
-                d.n = j.at("n").get<int>();
+                d.n = static_cast<int>(entierDeJson(j.at("n"), 1, limites::NMAX));
                 d.P1 = nombreDeJson(j.at("P"));
                 d.Q1 = nombreDeJson(j.at("Q"));
-                d.type = j.at("type").get<int>();
+                d.type = static_cast<int>(entierDeJson(j.at("type"), 1, 2));
                 const std::string p = j.at("parity").get<std::string>();
+                if (p != "any" && p != "odd" && p != "even")
+                    throw MauvaisArgument{"its parity is " + p};
                 d.parite = p == "odd" ? 1 : p == "even" ? 2 : 0;
                 d.max = j.at("max").is_null() ? ZZ(0) : nombreDeJson(j.at("max"));
+                if (d.P1 == 0 || d.Q1 == 0)
+                    throw MauvaisArgument{"its fraction is zero"};
             } else if (probleme != modele) {
-                throw MauvaisArgument{f + " is a shard of another count"};
+                throw MauvaisArgument{"it is a shard of another count"};
             }
-            if (i < 1 || i > k || parts.count(i))
-                throw MauvaisArgument{f + ": shard " + tr + " given twice or out of range"};
+            if (i > k || parts.count(i))
+                throw MauvaisArgument{"shard " + tr + " given twice or out of range"};
             parts[i] = Total::deJson(j, d.n);
         } catch (const json::exception& e) {
             throw MauvaisArgument{f + " is not a shard result: " + e.what()};
-        } catch (const std::logic_error& e) {
-            throw MauvaisArgument{f + " is not a shard result: " + e.what()};
+        } catch (const MauvaisArgument& e) {
+            throw MauvaisArgument{f + " is not a shard result of this count: " + e.message};
         }
     }
-    if (static_cast<int>(parts.size()) != tranches)
+    if (static_cast<std::int64_t>(parts.size()) != tranches)
         throw MauvaisArgument{"the count has " + std::to_string(tranches) + " shards, " +
                               std::to_string(parts.size()) + " were given"};
     Total t;

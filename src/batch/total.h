@@ -14,7 +14,7 @@
 #include "search/resultats.h"
 
 struct Total {
-    std::int64_t nombre = 0;
+    ZZ nombre;  // a sum of shards, without a bound
     Maximum xn;
     Solution premiere, derniere;
     // Places in the order of the search: 2j for the solutions met before
@@ -36,7 +36,12 @@ struct Total {
 
 // A number for JSON: an integer while it fits in 53 bits, a string beyond.
 nlohmann::json nombreJson(const ZZ& v);
+// Reads back exactly what nombreJson writes (no sign, no fraction, no
+// exponent); throws MauvaisArgument.
 ZZ nombreDeJson(const nlohmann::json& j);
+// An integer between min and max, as a JSON number or a string of digits;
+// throws MauvaisArgument.
+std::int64_t entierDeJson(const nlohmann::json& j, std::int64_t min, std::int64_t max);
 nlohmann::json solutionJson(const Solution& s);
 Solution solutionDeJson(const nlohmann::json& j, int n);
 nlohmann::json bilanJson(const Bilan& b);

@@ -3,6 +3,7 @@
 // relied on, ASSERT_LIMITE checks it in the sanitizer build.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace limites {
@@ -97,10 +98,28 @@ constexpr long PERIODE_PARTAGE = 1024;
 // keep every worker busy while a long unit is merged, few enough that the
 // results waiting for their turn stay small.
 constexpr int AVANCE_PAR_TRAVAILLEUR = 64;
+// The longest a merge waits for a result before it looks again at what
+// it must do besides (a signal to save and stop, a checkpoint, the status
+// line): units may take minutes.
+constexpr std::chrono::milliseconds ATTENTE{100};
+// A counting rank of an MPI run outlives a signal by this much, so that
+// rank 0, signalled too, saves what is finished before the job is torn
+// down (mpiexec kills what is left a second after its own signal).
+constexpr std::chrono::milliseconds SURSIS_RANG{2000};
 // Threads of one process at most: each holds a whole search and its
 // tables, and the largest machines have a few hundred cores; a hundred
 // thousand threads would take minutes to start and gigabytes of stacks.
 constexpr int TRAVAILLEURS_MAX = 4096;
+
+// The batch counter's files. A checkpoint holds the totals and the units
+// finished ahead of the merge (at most AVANCE_PAR_TRAVAILLEUR per worker),
+// each with two solutions: kilobytes for a machine, some 150 MB for 4096
+// workers on n = 9. No checkpoint or shard result is larger than this, so
+// a larger file is refused unread (a device, a log passed by mistake).
+constexpr std::int64_t FICHIER_MAX = std::int64_t(256) << 20;
+// Shards of a count at most: a count has at most about a million units,
+// and a shard without a unit is empty.
+constexpr int TRANCHES_MAX = 1 << 20;
 
 }  // namespace limites
 

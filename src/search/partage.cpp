@@ -132,7 +132,7 @@ std::vector<std::pair<std::int64_t, Resultat>> Equipe::recolte(bool attendre)
 {
     std::unique_lock<std::mutex> garde(verrou_);
     if (attendre)
-        fait_.wait(garde, [&] { return !faits_.empty(); });
+        fait_.wait_for(garde, limites::ATTENTE, [&] { return !faits_.empty(); });
     std::vector<std::pair<std::int64_t, Resultat>> r;
     for (auto& [indice, res] : faits_)
         r.emplace_back(indice, std::move(res));

@@ -49,7 +49,8 @@ public:
     // The result of unit `indice`, once a worker has it.
     Resultat attend(std::int64_t indice);
     bool pret(std::int64_t indice);
-    // Every result finished so far; when `attendre`, at least one.
+    // Every result finished so far; when `attendre` and there is none,
+    // waits for one, limites::ATTENTE at most.
     std::vector<std::pair<std::int64_t, Resultat>> recolte(bool attendre = false);
     int taille() const { return static_cast<int>(fils_.size()); }
 

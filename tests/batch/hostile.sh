@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The batch counter used as a hostile user would: checkpoints that are links,
+# devices, folders, other files or in use; signals mid-run; saves that fail;
+# resume and merge files that are not what they claim. Each ends with a
+# clear line, its documented status, and nothing lost or overwritten.
+set -u
+exe=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work" || exit 1
+fail=0
+long=(7 3/4 -j 2)  # a few seconds of work, in some two hundred units
+
+statut() {  # expected status, expected words on standard error, then the arguments
+  local attendu=$1 mot=$2
+  shift 2
+  "$exe" "$@" > out 2> err
+  local s=$?
+  if [ "$s" != "$attendu" ] || { [ -n "$mot" ] && ! grep -q -- "$mot" err; }; then
+    echo "$* : status $s, expected $attendu with '$mot':"
+    cat err
+    fail=1
+  fi
+}
+
+# Checkpoint paths refused before any work, each left as it was.
+# (A named pipe stands for a device: a faulty build must not replace one.)
+ln -s cible lien
+mkfifo tube
+echo notes > notes.txt
+mkdir dossier
+statut 2 "not a regular file" 6 1 --checkpoint lien
+statut 2 "not a regular file" 6 1 --checkpoint tube
+statut 2 "is a folder" 6 1 --checkpoint dossier
+statut 2 "not a checkpoint" 6 1 --checkpoint notes.txt
+statut 2 "cannot be written" 6 1 --checkpoint absent/point
+[ -L lien ] && [ ! -e cible ] && [ "$(cat notes.txt)" = notes ] && [ -p tube ] ||
+  { echo "a refused checkpoint path was changed"; fail=1; }
+[ "$(ls)" = "$(printf 'dossier\nerr\nlien\nnotes.txt\nout\ntube')" ] || { echo "files left behind: $(ls)"; fail=1; }
+
+# Resume files that are no checkpoint; empty values; limits said.
+statut 2 "not a regular file" 6 1 --resume tube
+statut 2 "not a regular file" 6 1 --resume /dev/zero
+statut 2 "is a folder" 6 1 --resume dossier
+for option in --resume --checkpoint --shard; do statut 2 "$option needs a value" 6 1 $option ""; done
+statut 2 "K <= 1048576" 6 1 --shard 1/1000000000
+for sortie in "--help >/dev/full" "--version >/dev/full" "5 1 --list >/dev/null 2>/dev/full"; do
+  eval "\"\$exe\" $sortie"
+  s=$?
+  [ $s = 3 ] || { echo "$sortie: status $s, expected 3"; fail=1; }
+done
+
+# A count settled without units is checkpointed, and resumes.
+statut 0 "" --parity odd 7 3/4 --checkpoint rien
+statut 0 "" --parity odd 7 3/4 --resume rien --checkpoint rien
+grep -q "solutions: 0" out && [ -s rien ] || { echo "no checkpoint for a count without units"; fail=1; }
+
+# Two runs on one checkpoint: the second refuses at once, the first goes on.
+"$exe" "${long[@]}" --checkpoint point --json > premier &
+pid=$!
+sleep 0.5
+statut 2 "in use by another run" "${long[@]}" --checkpoint point
+# A save that fails mid-run is told once; the count goes on and ends.
+"$exe" "${long[@]}" --checkpoint autre --every 0.1 --json > second 2> err2 &
+pid2=$!
+sleep 0.3
+mkdir autre.tmp
+sleep 0.5
+rmdir autre.tmp
+wait $pid || { echo "the first run on a shared checkpoint failed"; fail=1; }
+wait $pid2 || { echo "a run whose save failed did not end well"; fail=1; }
+[ "$(grep -c "cannot be saved" err2)" = 1 ] || { echo "a failed save was not told once:"; cat err2; fail=1; }
+cmp -s <(sed 's/"seconds":[^,]*,//' premier) <(sed 's/"seconds":[^,]*,//' second) ||
+  { echo "runs with checkpoints disagree"; fail=1; }
+ls point.* autre.* 2> /dev/null && { echo "lock or temporary files left behind"; fail=1; }
+
+# SIGTERM, SIGINT, SIGHUP: what is finished is saved at once, the status is
+# the signal's, and the count resumes to the totals of a run never stopped.
+# (Job control, or background jobs would start with SIGINT ignored.)
+set -m
+for signal in TERM INT HUP; do
+  rm -f sig
+  "$exe" "${long[@]}" --checkpoint sig --every 1000 --json > /dev/null &
+  pid=$!
+  sleep 1
+  debut=$(date +%s%N)
+  kill -$signal $pid
+  wait $pid
+  s=$?
+  ms=$((($(date +%s%N) - debut) / 1000000))
+  [ "$s" = $((128 + $(kill -l $signal))) ] && [ "$ms" -lt 2000 ] && [ -s sig ] && [ ! -e sig.lock ] ||
+    { echo "SIG$signal: status $s after $ms ms, checkpoint $(ls sig* 2>&1)"; fail=1; }
+  grep -q '"finished":\[\]' sig && grep -q '"next":0,' sig && { echo "SIG$signal: nothing saved"; fail=1; }
+  "$exe" "${long[@]}" --resume sig --checkpoint sig --json > repris
+  cmp -s <(sed 's/"seconds":[^,]*,//' premier) <(sed 's/"seconds":[^,]*,//' repris) ||
+    { echo "SIG$signal then resume: totals differ"; fail=1; }
+done
+set +m
+
+# Merges: only what the program writes, summed without overflow.
+"$exe" 7 1 --shard 1/2 --json > t1
+"$exe" 7 1 --shard 2/2 --json > t2
+for mauvais in -5 1.5 1e30 18446744073709551615 '"-3"' '"007"' '"1e3"'; do
+  sed "s/\"solutions\":[0-9]*/\"solutions\":$mauvais/" t2 > t3
+  statut 2 "not a shard result" --merge t1 t3
+done
+sed 's/"solutions":[0-9]*/"solutions":"9223372036854775807"/' t1 > t4
+sed 's/"solutions":[0-9]*/"solutions":"9223372036854775807"/' t2 > t5
+statut 0 "" --merge t4 t5
+grep -q "solutions: 18446744073709551614" out || { echo "shards past 2^63 summed as $(head -1 out)"; fail=1; }
+statut 2 "is a folder" --merge dossier
+exit $fail
