@@ -63,7 +63,7 @@ statut 2 "in use by another run" "${long[@]}" --checkpoint point
 # A save that fails mid-run is told once; the count goes on and ends.
 "$exe" "${long[@]}" --checkpoint autre --every 0.1 --json > second 2> err2 &
 pid2=$!
-sleep 0.3
+for attente in $(seq 100); do [ -s autre ] && break; sleep 0.1; done
 mkdir autre.tmp
 sleep 0.5
 rmdir autre.tmp
