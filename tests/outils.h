@@ -37,6 +37,7 @@ inline Reglages sansRaccourcis()
 {
     Reglages r;
     r.raccourcis = false;
+    r.finALArret = false;
     return r;
 }
 

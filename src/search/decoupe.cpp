@@ -185,6 +185,7 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
                     m.arriere2(s);
                 else
                     m.arriere(s);
+                m.verifieArret();
                 apresPas();
                 return UNITE;
             }

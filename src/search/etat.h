@@ -20,6 +20,9 @@ struct Etat {
     // it and it fits in T.
     bool x31 = false;
     T x3un;
+    // The stop values x3[1..s2] on T; on words, one past them all is held
+    // as the largest word, above every value of the search.
+    Vec<T> arret;
 
     Vec<T> x;     // the unknowns x[1..n]; x[0] = 0
     int i = 0;    // depth: the last fixed unknown; -1 = search over

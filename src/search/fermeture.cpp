@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "search/arret.h"
 #include "search/marche.h"
 #include "search/recherche.h"
 
@@ -393,14 +394,7 @@ bool Fermeture::vers(Recherche& r, Mot& cibleSortie)
     if (enBloc && r.pb.seq2 == 1) {
         if (versionArret_ != r.versionPrefixe) {
             versionArret_ = r.versionPrefixe;
-            const int limite = std::min(r.pb.s2, n - 2);
-            int j = 1;
-            while (j <= limite && compare(x[j], r.pb.x3[j]) == 0)
-                j++;
-            if (j <= limite)
-                arretEnBloc_ = compare(x[j], r.pb.x3[j]) > 0;
-            else
-                arretEnBloc_ = r.pb.s2 <= n - 2;
+            arretEnBloc_ = audessusArret(x, w.arret, n - 2, static_cast<int>(w.arret.length()) - 1);
         }
         enBloc = arretEnBloc_;
     }

@@ -7,6 +7,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "search/arret.h"
 #include "search/fermeture.h"
 #include "search/marche.h"
 #include "search/recherche.h"
@@ -29,6 +30,8 @@ void Recherche::plu(Etat<T>& s)
     s.D = std::move(D2);
     if (s.i <= pb.n - 2)
         versionPrefixe++;
+    if (s.i < s.arret.length())
+        arretAVerifier_ = true;
 }
 
 template <class T>
@@ -431,7 +434,10 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
     const int z = pb.z;
     const int i = s.i;
     ASSERT_LIMITE(i == n - 2 && n >= 3);
-    if (pb.seq2 == 1 || s.x[1] < s.minr[1])
+    // Under a stop sequence, the prefix alone must put every pair at or
+    // above it.
+    if (s.x[1] < s.minr[1] ||
+        (pb.seq2 == 1 && !audessusArret(s.x, s.arret, i, static_cast<int>(s.arret.length()) - 1)))
         return false;
     s.r = maxi(s, i, s.D, s.N);
     if (s.i == -1)

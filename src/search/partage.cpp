@@ -243,7 +243,19 @@ void partage(Recherche& r)
             r.partageInterdit = true;
             return;
         }
-        if (r.ligneParmi(res.bilan.nombre)) {
+        const std::int64_t nombre = res.bilan.nombre;
+        if (nombre > 0 && r.prochaineLigne() == 1 && nombre - 1 < r.periodeLignes()) {
+            // The unit's only row is its first solution, which the worker
+            // kept: shown from there, without walking the unit again.
+            r.compteurs.n[PARTAGE_UNITE]++;
+            r.montreReleve(res.bilan.premiere.valeurs());
+            if (nombre > 1)
+                r.ajouteBloc(nombre - 1, res.bilan.premiere, res.bilan.derniere, res.bilan.m);
+            if (res.bilan.finie) {
+                r.termine();
+                return;
+            }
+        } else if (r.ligneParmi(nombre)) {
             r.compteurs.n[PARTAGE_MARCHE]++;
             const bool conforme = parcoursUnite(r, u);
             if (r.i() < 0)

@@ -2,9 +2,12 @@
 // step on words or on ZZ with the switch between them, and the driver.
 #include "search/recherche.h"
 
+#include "search/arret.h"
 #include "search/fermeture.h"
 #include "search/machine.h"
 #include "search/partage.h"
+
+#include <climits>
 
 const char* const NOMS_CHEMINS[NB_CHEMINS] = {
     "pas sur mots",          "pas sur ZZ",          "debordement",        "retour aux mots",
@@ -13,7 +16,7 @@ const char* const NOMS_CHEMINS[NB_CHEMINS] = {
     "P ou Q hors limites",   "inconnue hors limites", "d hors limites",   "c hors limites",
     "facteurs du crible",    "facteurs seuls",      "facteurs hors crible", "rho de Pollard",
     "diviseurs au milieu",   "diviseurs directs",   "diviseurs en nombre", "unites partagees",
-    "unites parcourues",
+    "unites parcourues",     "fins a l'arret",
 };
 
 Recherche::Recherche(Sortie* s) : sortie(s) {}
@@ -131,21 +134,26 @@ std::int64_t Recherche::affiche(const Vec<T>& x)
     return res.K1;
 }
 
-bool Recherche::ligneParmi(std::int64_t cnt) const
+std::int64_t Recherche::periodeLignes() const
 {
     const ZZ& L = pb.L;
     if (L >= -1)
-        return cnt > 0;
-    // Rows go to the solutions that bring K3 to 1.
+        return 1;
     const ZZ periode = -L;
-    if (!tient(periode, 62))
-        return res.K3 == 0 && cnt > 0;
-    const std::int64_t K = NTL::conv<long>(periode);
-    std::int64_t premier = ((1 - res.K3) % K + K) % K;
-    if (premier == 0)
-        premier = K;
-    return cnt >= premier;
+    return tient(periode, 62) ? NTL::conv<long>(periode) : INT64_MAX;
 }
+
+std::int64_t Recherche::prochaineLigne() const
+{
+    // Rows go to the solutions that bring K3 to 1.
+    const std::int64_t K = periodeLignes();
+    if (K == INT64_MAX)
+        return res.K3 == 0 ? 1 : INT64_MAX;
+    const std::int64_t premier = ((1 - res.K3) % K + K) % K;
+    return premier == 0 ? K : premier;
+}
+
+bool Recherche::ligneParmi(std::int64_t cnt) const { return cnt >= prochaineLigne(); }
 
 bool Recherche::ajouteBloc(std::int64_t cnt, const Solution& premiere, const Solution& derniere,
                            const Maximum& xn)
@@ -227,6 +235,28 @@ void Recherche::prepareProbleme()
     zz.M = pb.M;
     zz.x31 = pb.s2 >= 1;
     zz.x3un = pb.x3[1];
+    const int s2 = pb.seq2 == 1 ? pb.s2 : 0;
+    zz.arret.SetLength(s2 + 1);
+    w.arret.SetLength(s2 + 1);
+    for (int j = 1; j <= s2; j++) {
+        zz.arret[j] = pb.x3[j];
+        w.arret[j] = tient(pb.x3[j], 127) ? enMot(pb.x3[j]) : Mot::brut(~(Mot::Brut(1) << 127));
+    }
+    arretAVerifier_ = s2 >= 1;
+}
+
+void Recherche::verifieArret()
+{
+    if (!arretAVerifier_)
+        return;
+    arretAVerifier_ = false;
+    const int s2 = static_cast<int>(zz.arret.length()) - 1;
+    if (!reglages.finALArret)
+        return;
+    if (surMots ? sousArret(w.x, w.arret, w.i, s2) : sousArret(zz.x, zz.arret, zz.i, s2)) {
+        compteurs.n[FIN_A_L_ARRET]++;
+        termine();
+    }
 }
 
 void Recherche::versZZ()
@@ -345,6 +375,7 @@ void Recherche::pas()
     compteDesPas(1);
     if (surMots) {
         pasMots();
+        verifieArret();
         return;
     }
     compteurs.n[PAS_ZZ]++;
@@ -358,6 +389,7 @@ void Recherche::pas()
         suite(zz);
     if (reglages.raccourcis && zz.i >= 0 && versMots())
         compteurs.n[RETOUR_MOTS]++;
+    verifieArret();
 }
 
 int Recherche::recherche()

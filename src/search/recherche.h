@@ -24,6 +24,10 @@ struct Reglages {
     // The shortcuts: words, and the closing of the last two unknowns from
     // divisors. Off, the search is the plain step machine on ZZ.
     bool raccourcis = true;
+    // The search ends as soon as its first values lie below the stop
+    // sequence (the cutting walk of a shared count keeps it without the
+    // other shortcuts). Off, it walks on to the first solution below.
+    bool finALArret = true;
     // Threads of a count shared between cores; 0: every core.
     int travailleurs = 0;
     // Estimated prefixes per work unit, and the steps before a count is
@@ -72,6 +76,7 @@ enum Chemin {
     DIVISEURS_FORME,    // the count of divisors from their number (c <= 2)
     PARTAGE_UNITE,      // a work unit counted by a worker
     PARTAGE_MARCHE,     // a work unit walked by the search itself to show a row
+    FIN_A_L_ARRET,      // the search ended where it passed below the stop sequence
     NB_CHEMINS
 };
 extern const char* const NOMS_CHEMINS[NB_CHEMINS];
@@ -175,6 +180,10 @@ public:
     // The problem's numbers copied into both states, after the dialogue
     // changed them.
     void prepareProbleme();
+    // Ends the search once a value among the first s2 has changed and the
+    // first values lie below the stop sequence: no later solution could be
+    // shown.
+    void verifieArret();
     // The search on words when everything fits; false when it cannot be.
     bool versMots();
     void versZZ();
@@ -190,6 +199,11 @@ public:
                     const Maximum& xn);
     // Whether a row of the table falls among the next cnt solutions.
     bool ligneParmi(std::int64_t cnt) const;
+    // The place of the next row among the solutions to come (1: the next
+    // one), and the solutions from one row to the next (INT64_MAX: past
+    // any count).
+    std::int64_t prochaineLigne() const;
+    std::int64_t periodeLignes() const;
     // A solution met by the cutting walk of a shared count, shown in turn.
     void montreReleve(const Vec<ZZ>& x) { solution(x); }
     // The search is over.
@@ -222,6 +236,7 @@ private:
     template <class T> void ferme(Etat<T>& s);
 
     std::unique_ptr<Fermeture> fermeture_;
+    bool arretAVerifier_ = false;  // one of x1 .. x(s2) changed
     int montres_ = 0;      // solutions shown by the current word step
     int aSauter_ = 0;      // ... to pass over when the step is redone on ZZ
 };
