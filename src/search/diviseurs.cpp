@@ -4,72 +4,104 @@
 // the middle), so that the cost is the size of the sides, not of their
 // product. No modular inverse is needed: with B the part of d^2 on the
 // second side, a b = -d (mod c) exactly when a B = -d (B/b) (mod c).
+//
+// The sides hold residues only. Divisors pair up, A with d^2/A, and both or
+// neither are in the class (their product is d^2 = (-d)^2): one prime is
+// taken only up to its exponent in d, and a match below it stands for both
+// divisors of its pair. A match, rare when c is large, is turned back into
+// its divisors from the places of its two residues, and those in the range
+// asked for are kept.
+//
 // This runs once for each prefix x1 .. x(n-2) of a count: no allocation,
-// no division in the inner loops.
+// no division, and no branch on the residues in the inner loops.
 #include "search/diviseurs.h"
 
-#include <cmath>
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+
+// The routines of a listing are inlined whole into each of its two copies
+// (see milieuFma): with and without fused multiply-adds.
+#define EN_LIGNE inline __attribute__((always_inline))
 
 namespace {
 
-// Products modulo c < 2^62 without a division instruction: Barrett's
-// reduction below 2^32, a floating quotient corrected by one below 2^50,
-// 128-bit division above. The kind is chosen once for a whole listing.
-class Modulo {
-public:
-    explicit Modulo(u64 c) : c_(c)
-    {
-        if ((c >> 32) == 0)
-            m_ = ~u64(0) / c;
-        inverse_ = 1.0 / static_cast<double>(c);
-    }
-    u64 c() const { return c_; }
-    // Below 2^32: x = a b < 2^64, and the estimate q is floor(x/c) or one
-    // less.
-    u64 petit(u64 a, u64 b) const
-    {
-        const u64 x = a * b;
-        const u64 q = static_cast<u64>((static_cast<u128>(x) * m_) >> 64);
-        const u64 r = x - q * c_;
-        return r >= c_ ? r - c_ : r;
-    }
-    u64 mul(u64 a, u64 b) const
-    {
-        if ((c_ >> 32) == 0)
-            return petit(a, b);
-        if ((c_ >> 50) == 0) {
-            // The floating quotient is within one of the true one.
-            const u64 q = static_cast<u64>(static_cast<double>(a) * static_cast<double>(b) * inverse_);
-            std::int64_t r = static_cast<std::int64_t>(a * b - q * c_);
-            while (r < 0)
-                r += static_cast<std::int64_t>(c_);
-            while (r >= static_cast<std::int64_t>(c_))
-                r -= static_cast<std::int64_t>(c_);
-            return static_cast<u64>(r);
-        }
-        return static_cast<u64>(static_cast<u128>(a) * b % c_);
-    }
-
-private:
-    u64 c_;
-    u64 m_ = 0;
-    double inverse_;
+// A multiplier fixed for many products (a power of one prime), with its
+// quotient by c.
+struct Multiplicateur {
+    double w, q;  // q = w / c
 };
 
-// The products of a listing: Barrett's below 2^32, any kind above.
-struct MulPetit {
-    const Modulo& m;
-    u64 operator()(u64 a, u64 b) const { return m.petit(a, b); }
+// a w mod c for a, w below c < 2^50, exactly, in double precision: a w is
+// h + l (the rounding error l of the product, found by a fused
+// multiply-add), the floating quotient is within one of the true one, and
+// so is q c = p1 + p2; the differences are exact (Sterbenz), and two
+// corrections without branches bring the remainder into [0, c).
+EN_LIGNE double produit(double a, Multiplicateur m, double c)
+{
+    const double h = a * m.w;
+    const double l = __builtin_fma(a, m.w, -h);
+    const double q = __builtin_floor(a * m.q);
+    const double p1 = q * c;
+    const double p2 = __builtin_fma(q, c, -p1);
+    double r = (h - p1) + (l - p2);
+    r += static_cast<double>(r < 0) * c;
+    r -= static_cast<double>(r >= c) * c;
+    return r;
+}
+
+// Every residue of src by one multiplier: the inner loop of a listing.
+EN_LIGNE void produits(double* dest, const double* src, std::size_t n, Multiplicateur m, double c)
+{
+    for (std::size_t k = 0; k < n; k++)
+        dest[k] = produit(src[k], m, c);
+}
+
+// The residues below 2^50 as doubles; above, as 64-bit words multiplied
+// through a 128-bit division. The kind is chosen once for a whole listing.
+struct ModuloFlottant {
+    using Residu = double;
+    double c, inverse;
+    explicit ModuloFlottant(u64 m) : c(static_cast<double>(m)), inverse(1.0 / static_cast<double>(m)) {}
+    EN_LIGNE Residu residu(u64 v, u64 m) const { return static_cast<double>(v < m ? v : v % m); }
+    EN_LIGNE Multiplicateur facteur(Residu w) const { return {w, w * inverse}; }
+    EN_LIGNE Residu mul(Residu a, Multiplicateur m) const { return produit(a, m, c); }
+    EN_LIGNE void muls(Residu* dest, const Residu* src, std::size_t n, Multiplicateur m) const
+    {
+        produits(dest, src, n, m, c);
+    }
+    // The residue as a word: its bits after 2^52 is added hold it.
+    EN_LIGNE static u64 cle(Residu r)
+    {
+        const double decale = r + 0x1p52;
+        u64 bits;
+        std::memcpy(&bits, &decale, sizeof bits);
+        return bits & ((u64(1) << 52) - 1);
+    }
 };
-struct MulGrand {
-    const Modulo& m;
-    u64 operator()(u64 a, u64 b) const { return m.mul(a, b); }
+
+struct ModuloEntier {
+    using Residu = u64;
+    struct Facteur {
+        u64 w;
+    };
+    u64 c;
+    explicit ModuloEntier(u64 m) : c(m) {}
+    Residu residu(u64 v, u64 m) const { return v < m ? v : v % m; }
+    Facteur facteur(Residu w) const { return {w}; }
+    Residu mul(Residu a, Facteur m) const { return static_cast<u64>(static_cast<u128>(a) * m.w % c); }
+    void muls(Residu* dest, const Residu* src, std::size_t n, Facteur m) const
+    {
+        for (std::size_t k = 0; k < n; k++)
+            dest[k] = mul(src[k], m);
+    }
+    static u64 cle(Residu r) { return r; }
 };
 
 // Depth-first over the exponents of the primes from k on, the value and its
 // residue carried along; a branch stops as soon as its value passes hi.
-void parcours(const Facteurs& fd, int k, u128 v, u64 r, const Modulo& mod, u64 pr[], u64 cible,
-              u128 lo, u128 hi, std::vector<u128>& sortie)
+void parcours(const Facteurs& fd, int k, u128 v, u64 r, u64 c, const u64 pr[], u64 cible, u128 lo, u128 hi,
+              std::vector<u128>& sortie)
 {
     if (k == fd.nb) {
         if (v >= lo && r == cible)
@@ -78,15 +110,16 @@ void parcours(const Facteurs& fd, int k, u128 v, u64 r, const Modulo& mod, u64 p
     }
     const u64 p = fd.p[k];
     for (int e = 0;; e++) {
-        parcours(fd, k + 1, v, r, mod, pr, cible, lo, hi, sortie);
+        parcours(fd, k + 1, v, r, c, pr, cible, lo, hi, sortie);
         if (e == 2 * fd.e[k] || v > hi / p)
             return;
         v *= p;
-        r = mod.mul(r, pr[k]);
+        r = static_cast<u64>(static_cast<u128>(r) * pr[k] % c);
     }
 }
 
-inline std::size_t hache(u64 cle, int bits) { return static_cast<std::size_t>((cle * 0x9E3779B97F4A7C15ull) >> (64 - bits)); }
+inline std::size_t hache(u64 cle, u64 facteur, int bits) { return static_cast<std::size_t>((cle * facteur) >> (64 - bits)); }
+constexpr u64 H1 = 0x9E3779B97F4A7C15ull;
 
 }  // namespace
 
@@ -100,157 +133,213 @@ u128 Diviseurs::nombre(const Facteurs& fd)
 
 void Diviseurs::directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
-    const Modulo mod(c);
     u64 pr[limites::PREMIERS_MAX];
     for (int k = 0; k < fd.nb; k++)
         pr[k] = fd.p[k] % c;
-    parcours(fd, 0, 1, 1 % c, mod, pr, cible, lo, hi, sortie);
+    parcours(fd, 0, 1, 1 % c, c, pr, cible, lo, hi, sortie);
 }
 
-namespace {
-
-// The divisors of one side up to hi, with their keys: a start residue
-// multiplied by p^f (or by p^(2e-f), the complement, on the second side).
-template <class V, class Mul>
-int cote(const Facteurs& fd, const int* indices, int nb, Mul mul, u64 c, u64 depart, bool complement,
-         u128 hi, std::vector<V>& valeurs, std::vector<u64>& cles)
+// The residues of one side, place f * (size before p) + k for the exponent
+// f of each prime p in turn: from `depart`, multiplied by p^f, or on the
+// second side by p^(E-f) (E: the exponent of p in d^2); then as words.
+template <class Mod>
+EN_LIGNE void Diviseurs::cote(const Mod& mod, u64 c, const Cote& s, typename Mod::Residu depart, bool complement,
+                     std::vector<u64>& cles)
 {
-    std::size_t taille = 1;
-    for (int t = 0; t < nb; t++)
-        taille *= 2 * fd.e[indices[t]] + 1;
-    if (valeurs.size() < taille) {
-        valeurs.resize(taille);
-        cles.resize(taille);
-    }
-    V* val = valeurs.data();
-    u64* cle = cles.data();
+    using Residu = typename Mod::Residu;
+    std::vector<Residu>* vers = nullptr;
+    if constexpr (std::is_same_v<Residu, double>)
+        vers = &flottants_;
+    else
+        vers = &cles;
+    std::vector<Residu>& residus = *vers;
+    // Grown, never shrunk nor cleared: every place is written below.
+    if (residus.size() < s.taille)
+        residus.resize(s.taille);
+    Residu* r = residus.data();
     std::size_t fin = 1;
-    val[0] = 1;
-    cle[0] = depart;
-    u64 puissances[2 * 128];  // 2e + 1 <= 251: d is below 2^125
-    for (int t = 0; t < nb; t++) {
-        const int k = indices[t];
-        const u64 p = fd.p[k];
-        const int e2 = 2 * fd.e[k];
-        puissances[0] = 1 % c;
-        for (int f = 1; f <= e2; f++)
-            puissances[f] = mul(puissances[f - 1], p % c);
-        const std::size_t avant = fin;
-        const u128 plafond = hi / p;
-        for (std::size_t s = 0; s < avant; s++) {
-            V v = val[s];
-            const u64 r = cle[s];
-            if (complement)
-                cle[s] = mul(r, puissances[e2]);
-            for (int f = 1; f <= e2 && v <= plafond; f++) {
-                v *= p;
-                val[fin] = v;
-                cle[fin] = mul(r, puissances[complement ? e2 - f : f]);
-                fin++;
-            }
-        }
+    r[0] = depart;
+    for (int t = 0; t < s.nb; t++) {
+        const int E = 2 * s.e[t];
+        Residu puissances[2 * limites::EXPOSANT_MAX + 1];
+        puissances[0] = mod.residu(1, c);
+        const auto p = mod.facteur(mod.residu(s.p[t], c));
+        for (int f = 1; f <= E; f++)
+            puissances[f] = mod.mul(puissances[f - 1], p);
+        // The new places from the old ones first, then (second side) the
+        // old ones in place.
+        for (int f = s.choix[t] - 1; f >= (complement ? 0 : 1); f--)
+            mod.muls(r + f * fin, r, fin, mod.facteur(puissances[complement ? E - f : f]));
+        fin *= static_cast<std::size_t>(s.choix[t]);
     }
-    return static_cast<int>(fin);
+    if constexpr (std::is_same_v<Residu, double>) {
+        if (cles.size() < s.taille)
+            cles.resize(s.taille);
+        for (std::size_t k = 0; k < s.taille; k++)
+            cles[k] = Mod::cle(r[k]);
+    }
 }
 
-}  // namespace
-
-template <class V, class Mul>
-void Diviseurs::milieu(const Facteurs& fd, Mul mul, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie,
-                       std::vector<V>& va, std::vector<V>& vb)
+void Diviseurs::exposants(const Cote& s, std::size_t place, int* f) const
 {
-    const u64 c = mul.m.c();
-    // Two sides with numbers of divisors as close as possible, the primes
-    // of larger exponents placed first.
-    int ordre[limites::PREMIERS_MAX];
+    for (int t = s.nb - 1; t >= 0; t--) {
+        const std::size_t avant = s.avant[t];
+        f[s.indice[t]] = static_cast<int>(place / avant);
+        place %= avant;
+    }
+}
+
+void Diviseurs::garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    int f[limites::PREMIERS_MAX];
+    exposants(cotes_[0], a, f);
+    exposants(cotes_[1], b, f);
+    u128 A = 1, complement = 1;
+    bool tientA = true, tientC = true;
     for (int k = 0; k < fd.nb; k++) {
-        int t = k;
-        while (t > 0 && fd.e[ordre[t - 1]] < fd.e[k]) {
+        for (int t = 0; t < f[k] && tientA; t++)
+            tientA = !__builtin_mul_overflow(A, static_cast<u128>(fd.p[k]), &A);
+        for (int t = 0; t < 2 * fd.e[k] - f[k] && tientC; t++)
+            tientC = !__builtin_mul_overflow(complement, static_cast<u128>(fd.p[k]), &complement);
+    }
+    if (tientA && A >= lo && A <= hi)
+        sortie.push_back(A);
+    // Below the exponent in d of the halved prime, the match stands for
+    // its pair too.
+    if (f[moitie_] < fd.e[moitie_] && tientC && complement >= lo && complement <= hi)
+        sortie.push_back(complement);
+}
+
+template <class Mod>
+EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi,
+                       std::vector<u128>& sortie)
+{
+    // The halved prime: the largest exponent, which halves the most.
+    moitie_ = 0;
+    for (int k = 1; k < fd.nb; k++)
+        if (fd.e[k] > fd.e[moitie_])
+            moitie_ = k;
+    // Two sides with numbers of residues as close as possible, the primes
+    // of larger exponents placed first, the halved one on the first side.
+    int ordre[limites::PREMIERS_MAX];
+    int nb = 0;
+    ordre[nb++] = moitie_;
+    for (int k = 0; k < fd.nb; k++) {
+        if (k == moitie_)
+            continue;
+        int t = nb;
+        while (t > 1 && fd.e[ordre[t - 1]] < fd.e[k]) {
             ordre[t] = ordre[t - 1];
             t--;
         }
         ordre[t] = k;
+        nb++;
     }
-    int indicesA[limites::PREMIERS_MAX], indicesB[limites::PREMIERS_MAX];
-    int nbA = 0, nbB = 0;
-    u128 tailleA = 1, tailleB = 1;
-    for (int t = 0; t < fd.nb; t++) {
+    for (Cote& s : cotes_) {
+        s.nb = 0;
+        s.taille = 1;
+    }
+    for (int t = 0; t < nb; t++) {
         const int k = ordre[t];
-        if (tailleA <= tailleB) {
-            indicesA[nbA++] = k;
-            tailleA *= 2 * fd.e[k] + 1;
-        } else {
-            indicesB[nbB++] = k;
-            tailleB *= 2 * fd.e[k] + 1;
-        }
+        Cote& s = (t == 0 || cotes_[0].taille <= cotes_[1].taille) ? cotes_[0] : cotes_[1];
+        const int choix = k == moitie_ ? fd.e[k] + 1 : 2 * fd.e[k] + 1;
+        s.indice[s.nb] = k;
+        s.p[s.nb] = fd.p[k];
+        s.e[s.nb] = fd.e[k];
+        s.choix[s.nb] = choix;
+        s.avant[s.nb] = s.taille;
+        s.nb++;
+        s.taille *= static_cast<std::size_t>(choix);
     }
     // beta: the second side's part of d^2, modulo c.
-    u64 beta = 1 % c;
-    for (int t = 0; t < nbB; t++) {
-        const int k = indicesB[t];
-        const u64 pr = fd.p[k] % c;
-        for (int f = 0; f < 2 * fd.e[k]; f++)
-            beta = mul(beta, pr);
+    typename Mod::Residu beta = mod.residu(1, c);
+    const Cote& second = cotes_[1];
+    for (int t = 0; t < second.nb; t++) {
+        const auto p = mod.facteur(mod.residu(second.p[t], c));
+        for (int f = 0; f < 2 * second.e[t]; f++)
+            beta = mod.mul(beta, p);
     }
-    const int na = cote(fd, indicesA, nbA, mul, c, beta, false, hi, va, clesA_);
-    const int nb = cote(fd, indicesB, nbB, mul, c, cible, true, hi, vb, clesB_);
+    cote(mod, c, cotes_[0], beta, false, clesA_);
+    cote(mod, c, cotes_[1], mod.residu(cible, c), true, clesB_);
+    const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
 
-    auto garde = [&](u128 a, u128 b) {
-        u128 A;
-        if (!__builtin_mul_overflow(a, b, &A) && A >= lo && A <= hi)
-            sortie.push_back(A);
-    };
-    // A small first side: two bitmaps of its keys (their low bits, and the
-    // twelve above) turn nearly all of the second side away, and a hit is
-    // checked against every key of the first.
-    if (na <= 256) {
-        std::uint64_t bas[64] = {}, haut[64] = {};
-        for (int t = 0; t < na; t++) {
-            const u64 cle = clesA_[t];
-            bas[(cle >> 6) & 63] |= std::uint64_t(1) << (cle & 63);
-            haut[(cle >> 18) & 63] |= std::uint64_t(1) << ((cle >> 12) & 63);
+    // Rare matches: a bitmap of the first side's residues, by their low
+    // bits (residues modulo a large c are spread evenly; below 2^17 they
+    // are their own place), turns nearly all of the second side away, and
+    // a residue let through is looked for among the first side's. Its bits
+    // are cleared after, one by one.
+    const double attendues = static_cast<double>(na) * static_cast<double>(nbB) / static_cast<double>(c);
+    if (na <= (std::size_t(1) << BITS_FILTRE) / 64 && attendues < 1) {
+        const u64 masque = (u64(1) << BITS_FILTRE) - 1;
+        const u64* a = clesA_.data();
+        for (std::size_t t = 0; t < na; t++) {
+            const u64 h = a[t] & masque;
+            filtre_[h >> 6] |= std::uint64_t(1) << (h & 63);
         }
-        for (int s = 0; s < nb; s++) {
+        for (std::size_t s = 0; s < nbB; s++) {
             const u64 cle = clesB_[s];
-            if ((bas[(cle >> 6) & 63] >> (cle & 63) & 1) == 0 ||
-                (haut[(cle >> 18) & 63] >> ((cle >> 12) & 63) & 1) == 0)
+            const u64 h = cle & masque;
+            if (((filtre_[h >> 6] >> (h & 63)) & 1) == 0)
                 continue;
-            for (int t = 0; t < na; t++)
-                if (clesA_[t] == cle)
-                    garde(va[t], vb[s]);
+            // Whether it is there at all (in vectors), before where.
+            u64 present = 0;
+            for (std::size_t t = 0; t < na; t++)
+                present |= static_cast<u64>(a[t] == cle);
+            for (std::size_t t = 0; present != 0 && t < na; t++)
+                if (a[t] == cle)
+                    garde(fd, t, s, lo, hi, sortie);
         }
+        for (std::size_t t = 0; t < na; t++)
+            filtre_[(a[t] & masque) >> 6] = 0;
         return;
     }
-    // A table of the first side by key: open addressing, at most half full,
-    // its slots told apart from those of earlier prefixes by a stamp.
-    int bits = 4;
-    while ((std::size_t(1) << bits) < 2 * static_cast<std::size_t>(na))
+    // Otherwise a table of the first side by residue: open addressing, at most a
+    // quarter full (a probe mostly meets an empty slot at once), its slots
+    // told apart from those of earlier listings by a stamp.
+    int bits = 6;
+    while ((std::size_t(1) << bits) < 4 * na)
         bits++;
     const std::size_t taille = std::size_t(1) << bits;
     const std::size_t masque = taille - 1;
-    if (table_.size() < taille) {
+    if (table_.size() < taille)
         table_.assign(taille, 0);
-        tampons_.assign(taille, 0);
-    }
     if (++tampon_ == 0) {
-        std::fill(tampons_.begin(), tampons_.end(), 0);
+        std::fill(table_.begin(), table_.end(), 0);
         tampon_ = 1;
     }
-    for (int t = 0; t < na; t++) {
-        std::size_t h = hache(clesA_[t], bits);
-        while (tampons_[h] == tampon_)
+    const std::uint64_t marque = static_cast<std::uint64_t>(tampon_) << 32;
+    std::uint64_t* table = table_.data();
+    for (std::size_t t = 0; t < na; t++) {
+        std::size_t h = hache(clesA_[t], H1, bits);
+        while ((table[h] >> 32) == tampon_)
             h = (h + 1) & masque;
-        tampons_[h] = tampon_;
-        table_[h] = static_cast<std::uint32_t>(t);
+        table[h] = marque | t;
     }
-    for (int s = 0; s < nb; s++) {
+    for (std::size_t s = 0; s < nbB; s++) {
         const u64 cle = clesB_[s];
-        for (std::size_t h = hache(cle, bits); tampons_[h] == tampon_; h = (h + 1) & masque) {
-            const std::uint32_t t = table_[h];
+        for (std::size_t h = hache(cle, H1, bits); (table[h] >> 32) == tampon_; h = (h + 1) & masque) {
+            const std::size_t t = static_cast<std::uint32_t>(table[h]);
             if (clesA_[t] == cle)
-                garde(va[t], vb[s]);
+                garde(fd, t, s, lo, hi, sortie);
         }
     }
+}
+
+// Two copies of the meet in the middle on doubles, everything inlined in
+// each: one for processors with fused multiply-adds (and 256-bit vectors
+// with them), one for any other, where fma is the C library's, exact but
+// slower.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("fma")))
+#endif
+void Diviseurs::milieuFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    milieu(fd, ModuloFlottant(c), c, cible, lo, hi, sortie);
+}
+
+void Diviseurs::milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    milieu(fd, ModuloFlottant(c), c, cible, lo, hi, sortie);
 }
 
 void Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie,
@@ -272,13 +361,15 @@ void Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::
         return;
     }
     chemin = 0;
-    const Modulo mod(c);
-    if ((hi >> 64) == 0) {
-        if ((c >> 32) == 0)
-            milieu(fd, MulPetit{mod}, cible, lo, hi, sortie, va64_, vb64_);
-        else
-            milieu(fd, MulGrand{mod}, cible, lo, hi, sortie, va64_, vb64_);
-    } else {
-        milieu(fd, MulGrand{mod}, cible, lo, hi, sortie, va128_, vb128_);
-    }
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool fma = __builtin_cpu_supports("fma");
+#else
+    const bool fma = false;
+#endif
+    if ((c >> limites::BITS_QUOTIENT_FLOTTANT) != 0)
+        milieu(fd, ModuloEntier(c), c, cible, lo, hi, sortie);
+    else if (fma)
+        milieuFma(fd, c, cible, lo, hi, sortie);
+    else
+        milieuSansFma(fd, c, cible, lo, hi, sortie);
 }

@@ -22,17 +22,41 @@ public:
     static u128 nombre(const Facteurs& fd);
 
 private:
-    void directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
-    // Meet in the middle, with the divisors of each side as V (64-bit while
-    // hi fits).
-    template <class V, class Mul>
-    void milieu(const Facteurs& fd, Mul mul, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie,
-                std::vector<V>& va, std::vector<V>& vb);
+    // One side of the meet in the middle: its primes (their place in fd,
+    // their exponent in d, how many exponents the side takes of each, and
+    // the number of residues before each), and its number of residues.
+    struct Cote {
+        int nb = 0;
+        int indice[limites::PREMIERS_MAX];
+        u64 p[limites::PREMIERS_MAX];
+        int e[limites::PREMIERS_MAX];
+        int choix[limites::PREMIERS_MAX];
+        std::size_t avant[limites::PREMIERS_MAX];
+        std::size_t taille = 1;
+    };
+    // The bitmap that turns residues away holds this many bits: its 16 KB
+    // stay in the fastest cache, and with a side of up to 2^11 residues it
+    // lets through at most one residue in 64 that has no match.
+    static constexpr int BITS_FILTRE = 17;
 
+    void directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    void milieuFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    void milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    template <class Mod>
+    void milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    template <class Mod>
+    void cote(const Mod& mod, u64 c, const Cote& s, typename Mod::Residu depart, bool complement,
+              std::vector<u64>& cles);
+    // The exponents of the residue at `place` of side s, into f[].
+    void exposants(const Cote& s, std::size_t place, int* f) const;
+    // A match of the residues at places a and b: its divisors in [lo, hi].
+    void garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo, u128 hi, std::vector<u128>& sortie);
+
+    Cote cotes_[2];
+    int moitie_ = 0;  // the prime taken up to its exponent in d only
     std::vector<u64> clesA_, clesB_;
-    std::vector<std::uint64_t> va64_, vb64_;
-    std::vector<u128> va128_, vb128_;
-    std::vector<std::uint32_t> table_;
-    std::vector<std::uint32_t> tampons_;
+    std::vector<double> flottants_;  // the residues of a side, below 2^50
+    std::uint64_t filtre_[(1 << BITS_FILTRE) / 64] = {};
+    std::vector<std::uint64_t> table_;
     std::uint32_t tampon_ = 0;
 };

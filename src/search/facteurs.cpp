@@ -86,23 +86,41 @@ void decompose(u64 v, std::vector<u64>& sortie, std::int64_t& compteRho)
 
 }  // namespace
 
-const std::vector<u32>& Premiers::jusqua(u64 borne)
+namespace {
+
+// The primes up to `borne`, by Eratosthenes.
+std::vector<u32> jusqua(u64 borne)
 {
-    if (borne <= borne_)
-        return liste_;
-    u64 nouvelle = std::max<u64>(borne, 2 * borne_);
-    nouvelle = std::max<u64>(nouvelle, 1024);
-    std::vector<bool> compose(nouvelle + 1, false);
-    liste_.clear();
-    for (u64 p = 2; p <= nouvelle; p++) {
+    std::vector<bool> compose(borne + 1, false);
+    std::vector<u32> liste;
+    for (u64 p = 2; p <= borne; p++) {
         if (compose[p])
             continue;
-        liste_.push_back(static_cast<u32>(p));
-        for (u64 m = p * p; m <= nouvelle; m += p)
+        liste.push_back(static_cast<u32>(p));
+        for (u64 m = p * p; m <= borne; m += p)
             compose[m] = true;
     }
-    borne_ = nouvelle;
-    return liste_;
+    return liste;
+}
+
+}  // namespace
+
+const std::vector<u32>& premiers(u64 borne)
+{
+    ASSERT_LIMITE(borne <= (u64(1) << (limites::BITS_CRIBLE / 2)));
+    // Four tables, each made at its first use, so that a sieve of small
+    // values does not wait for the primes up to 2^26.
+    static const std::vector<u32> t16 = jusqua(u64(1) << 16);
+    if (borne <= (u64(1) << 16))
+        return t16;
+    static const std::vector<u32> t20 = jusqua(u64(1) << 20);
+    if (borne <= (u64(1) << 20))
+        return t20;
+    static const std::vector<u32> t23 = jusqua(u64(1) << 23);
+    if (borne <= (u64(1) << 23))
+        return t23;
+    static const std::vector<u32> t26 = jusqua(u64(1) << (limites::BITS_CRIBLE / 2));
+    return t26;
 }
 
 bool estPremier(u64 v)
@@ -138,13 +156,13 @@ bool estPremier(u64 v)
     return true;
 }
 
-void factorise(u64 v, Facteurs& f, Premiers& premiers, std::int64_t& compteRho)
+void factorise(u64 v, Facteurs& f, std::int64_t& compteRho)
 {
     f.nb = 0;
     // Trial division by the primes below 2^10 takes most factors of most
     // numbers; what remains is prime, or left to rho.
     const u64 petits = 1024;
-    for (u32 p : premiers.jusqua(petits)) {
+    for (u32 p : premiers(petits)) {
         if (p > petits || static_cast<u64>(p) * p > v)
             break;
         if (v % p == 0) {
@@ -170,7 +188,7 @@ void factorise(u64 v, Facteurs& f, Premiers& premiers, std::int64_t& compteRho)
     }
 }
 
-void Crible::remplit(u64 haut, u64 bas, Premiers& premiers)
+void Crible::remplit(u64 haut, u64 bas)
 {
     const std::size_t taille = static_cast<std::size_t>(haut - bas + 1);
     const int P = limites::PREMIERS_PAR_VALEUR;
@@ -181,7 +199,7 @@ void Crible::remplit(u64 haut, u64 bas, Premiers& premiers)
         exposants_.resize(taille * P);
     }
     const u64 limite = racine(haut);
-    for (u32 p32 : premiers.jusqua(limite)) {
+    for (u32 p32 : premiers(limite)) {
         const u64 p = p32;
         if (p > limite)
             break;
@@ -209,12 +227,12 @@ void Crible::remplit(u64 haut, u64 bas, Premiers& premiers)
     haut_ = haut;
 }
 
-void Crible::facteurs(u64 v, u64 bas, Facteurs& f, Premiers& premiers)
+void Crible::facteurs(u64 v, u64 bas, Facteurs& f)
 {
     ASSERT_LIMITE(v < (u64(1) << limites::BITS_CRIBLE));
     if (v < bas_ || v > haut_) {
         u64 debut = v >= static_cast<u64>(fenetre_) ? v - static_cast<u64>(fenetre_) + 1 : 1;
-        remplit(v, std::max(debut, std::max<u64>(bas, 1)), premiers);
+        remplit(v, std::max(debut, std::max<u64>(bas, 1)));
     }
     const std::size_t k = static_cast<std::size_t>(v - bas_);
     const int P = limites::PREMIERS_PAR_VALEUR;

@@ -25,20 +25,14 @@ struct Facteurs {
     }
 };
 
-// Primes up to a bound, grown on demand.
-class Premiers {
-public:
-    // Every prime up to at least `borne`.
-    const std::vector<u32>& jusqua(u64 borne);
-
-private:
-    std::vector<u32> liste_;
-    u64 borne_ = 1;
-};
+// Every prime up to `borne` at least, increasing (borne at most
+// 2^(BITS_CRIBLE/2), the square root of the largest value sieved): a
+// read-only table shared by every search and thread, made at its first use.
+const std::vector<u32>& premiers(u64 borne);
 
 // v (below 2^64) factorised alone; `rho` counts the factors Pollard's rho
 // had to find.
-void factorise(u64 v, Facteurs& f, Premiers& premiers, std::int64_t& rho);
+void factorise(u64 v, Facteurs& f, std::int64_t& rho);
 
 // Whether v (below 2^64) is prime: Miller-Rabin with bases that decide
 // every 64-bit number.
@@ -52,10 +46,10 @@ public:
     explicit Crible(std::int64_t fenetre = limites::FENETRE) : fenetre_(fenetre) {}
     // The factors of v, a value of a walk that goes down to `bas` at least;
     // v must be below 2^BITS_CRIBLE.
-    void facteurs(u64 v, u64 bas, Facteurs& f, Premiers& premiers);
+    void facteurs(u64 v, u64 bas, Facteurs& f);
 
 private:
-    void remplit(u64 haut, u64 bas, Premiers& premiers);
+    void remplit(u64 haut, u64 bas);
 
     std::int64_t fenetre_;
     u64 bas_ = 1, haut_ = 0;  // the window [bas_, haut_], empty at first

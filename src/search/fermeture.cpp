@@ -37,7 +37,7 @@ Fermeture::Fermeture(const Recherche& r) : n_(r.pb.n), crible_(r.reglages.fenetr
     racine.c = P;
     racine.d = Q;
     std::int64_t rho = 0;
-    factorise(static_cast<u64>(Q), racine.f, premiers_, rho);
+    factorise(static_cast<u64>(Q), racine.f, rho);
     racineOk_ = true;
     valides_ = 1;
 }
@@ -68,10 +68,10 @@ Chemin Fermeture::niveau(Recherche& r, int k)
     if (marche)
         precedent_ = x;
     if (suite && longue && (x >> r.reglages.bitsCrible) == 0) {
-        crible_.facteurs(x, basMarche, fx_, premiers_);
+        crible_.facteurs(x, basMarche, fx_);
         r.compteurs.n[FACTEURS_CRIBLE]++;
     } else {
-        factorise(x, fx_, premiers_, r.compteurs.n[FACTEURS_RHO]);
+        factorise(x, fx_, r.compteurs.n[FACTEURS_RHO]);
         r.compteurs.n[suite && longue ? FACTEURS_HORS_CRIBLE : FACTEURS_SEULS]++;
     }
 

@@ -65,7 +65,6 @@ private:
     const Vec<Mot>* x_ = nullptr;
     const Vec<Mot>* minr_ = nullptr;
     Vec<Mot> motsX_, motsMinr_;
-    Premiers premiers_;
     Crible crible_;
     Diviseurs diviseurs_;
     std::vector<Niveau> niveaux_;

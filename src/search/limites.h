@@ -32,6 +32,11 @@ constexpr long BITS_PROBLEME = 125;
 constexpr int BITS_D = 125;
 // c below 2^62: residues modulo c are 64-bit, and their products 128-bit.
 constexpr int BITS_C = 62;
+// Below 2^50, the quotient by c of a product of two residues is computed in
+// double precision within one of the true one (53-bit mantissas).
+constexpr int BITS_QUOTIENT_FLOTTANT = 50;
+// An exponent in d below 2^125: 124 at most.
+constexpr int EXPOSANT_MAX = BITS_D - 1;
 // A number below 2^125 has at most 26 distinct primes (2 3 ... 101 is
 // above 2^125): room for every prime of d.
 constexpr int PREMIERS_MAX = 26;

@@ -62,14 +62,13 @@ TEST(Mots, ConversionsAndOverflowAtTheEdges)
 
 TEST(Facteurs, SixtyFourBitNumbers)
 {
-    Premiers premiers;
     std::int64_t rho = 0;
     const u64 cas[] = {1, 2, 1031ull * 1031, 2147483647, (u64(1) << 61) - 1, u64(1) << 63,
                        4294967291ull * 4294967279ull, 18446744073709551557ull, 3215031751ull,
                        1000000007ull * 998244353ull, 18446744073709551615ull, 600851475143ull};
     for (u64 v : cas) {
         Facteurs f;
-        factorise(v, f, premiers, rho);
+        factorise(v, f, rho);
         EXPECT_EQ(produit(f), v) << v;
         for (int k = 0; k < f.nb; k++) {
             EXPECT_TRUE(estPremier(f.p[k])) << v << ": " << f.p[k];
@@ -85,14 +84,13 @@ TEST(Facteurs, SixtyFourBitNumbers)
 
 TEST(Facteurs, SieveWindowsAgreeWithSingleValues)
 {
-    Premiers premiers;
     std::int64_t rho = 0;
     Crible crible(64);
     for (u64 haut : {u64(1000), u64(1) << 31, (u64(1) << 40) + 7}) {
         for (u64 v = haut; v > haut - 300; v--) {
             Facteurs a, b;
-            crible.facteurs(v, haut - 300, a, premiers);
-            factorise(v, b, premiers, rho);
+            crible.facteurs(v, haut - 300, a);
+            factorise(v, b, rho);
             ASSERT_EQ(a.nb, b.nb) << v;
             for (int k = 0; k < a.nb; k++) {
                 EXPECT_EQ(a.p[k], b.p[k]) << v;
@@ -107,7 +105,6 @@ TEST(Facteurs, SieveWindowsAgreeWithSingleValues)
 TEST(Diviseurs, MatchAPlainListingForModuliOfEverySize)
 {
     std::mt19937_64 alea(7);
-    Premiers premiers;
     std::int64_t rho = 0;
     Diviseurs diviseurs;
     const u64 petits[] = {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43};
@@ -121,7 +118,7 @@ TEST(Diviseurs, MatchAPlainListingForModuliOfEverySize)
         if (alea() % 3 == 0)
             d *= 1000003;
         Facteurs f;
-        factorise(static_cast<u64>(d), f, premiers, rho);
+        factorise(static_cast<u64>(d), f, rho);
         // c coprime to d, of every size the residues are computed at.
         const int bits[] = {2, 5, 20, 31, 33, 45, 49, 51, 61};
         u64 c = (alea() >> (64 - bits[t % 9])) | 1;
