@@ -141,10 +141,11 @@ void Diviseurs::directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, 
 
 // The residues of one side, place f * (size before p) + k for the exponent
 // f of each prime p in turn: from `depart`, multiplied by p^f, or on the
-// second side by p^(E-f) (E: the exponent of p in d^2); then as words.
+// second side by p^(E-f) (E: the exponent of p in d^2, puissances[k][f]
+// the powers of prime k); then as words.
 template <class Mod>
-EN_LIGNE void Diviseurs::cote(const Mod& mod, u64 c, const Cote& s, typename Mod::Residu depart, bool complement,
-                     std::vector<u64>& cles)
+EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, bool complement,
+                              typename Mod::Residu* const* puissances, std::vector<u64>& cles)
 {
     using Residu = typename Mod::Residu;
     std::vector<Residu>* vers = nullptr;
@@ -161,15 +162,11 @@ EN_LIGNE void Diviseurs::cote(const Mod& mod, u64 c, const Cote& s, typename Mod
     r[0] = depart;
     for (int t = 0; t < s.nb; t++) {
         const int E = 2 * s.e[t];
-        Residu puissances[2 * limites::EXPOSANT_MAX + 1];
-        puissances[0] = mod.residu(1, c);
-        const auto p = mod.facteur(mod.residu(s.p[t], c));
-        for (int f = 1; f <= E; f++)
-            puissances[f] = mod.mul(puissances[f - 1], p);
+        const Residu* pk = puissances[s.indice[t]];
         // The new places from the old ones first, then (second side) the
         // old ones in place.
         for (int f = s.choix[t] - 1; f >= (complement ? 0 : 1); f--)
-            mod.muls(r + f * fin, r, fin, mod.facteur(puissances[complement ? E - f : f]));
+            mod.muls(r + f * fin, r, fin, mod.facteur(pk[complement ? E - f : f]));
         fin *= static_cast<std::size_t>(s.choix[t]);
     }
     if constexpr (std::is_same_v<Residu, double>) {
@@ -182,10 +179,13 @@ EN_LIGNE void Diviseurs::cote(const Mod& mod, u64 c, const Cote& s, typename Mod
 
 void Diviseurs::exposants(const Cote& s, std::size_t place, int* f) const
 {
+    // A few subtractions for each prime rather than a division.
     for (int t = s.nb - 1; t >= 0; t--) {
         const std::size_t avant = s.avant[t];
-        f[s.indice[t]] = static_cast<int>(place / avant);
-        place %= avant;
+        int e = 0;
+        for (; place >= avant; place -= avant)
+            e++;
+        f[s.indice[t]] = e;
     }
 }
 
@@ -194,20 +194,27 @@ void Diviseurs::garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo,
     int f[limites::PREMIERS_MAX];
     exposants(cotes_[0], a, f);
     exposants(cotes_[1], b, f);
-    u128 A = 1, complement = 1;
-    bool tientA = true, tientC = true;
+    // A and its pair d^2/A, each with a floating shadow: a product that
+    // passed 2^127 (and wrapped) has a shadow above 2^126, and is above hi.
+    u128 A = 1, C = 1;
+    double ombreA = 1, ombreC = 1;
     for (int k = 0; k < fd.nb; k++) {
-        for (int t = 0; t < f[k] && tientA; t++)
-            tientA = !__builtin_mul_overflow(A, static_cast<u128>(fd.p[k]), &A);
-        for (int t = 0; t < 2 * fd.e[k] - f[k] && tientC; t++)
-            tientC = !__builtin_mul_overflow(complement, static_cast<u128>(fd.p[k]), &complement);
+        const double p = static_cast<double>(fd.p[k]);
+        for (int t = 0; t < f[k]; t++) {
+            A *= fd.p[k];
+            ombreA *= p;
+        }
+        for (int t = f[k]; t < 2 * fd.e[k]; t++) {
+            C *= fd.p[k];
+            ombreC *= p;
+        }
     }
-    if (tientA && A >= lo && A <= hi)
+    if (ombreA < 0x1p126 && A >= lo && A <= hi)
         sortie.push_back(A);
     // Below the exponent in d of the halved prime, the match stands for
     // its pair too.
-    if (f[moitie_] < fd.e[moitie_] && tientC && complement >= lo && complement <= hi)
-        sortie.push_back(complement);
+    if (f[moitie_] < fd.e[moitie_] && ombreC < 0x1p126 && C >= lo && C <= hi)
+        sortie.push_back(C);
 }
 
 template <class Mod>
@@ -251,16 +258,32 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
         s.nb++;
         s.taille *= static_cast<std::size_t>(choix);
     }
-    // beta: the second side's part of d^2, modulo c.
-    typename Mod::Residu beta = mod.residu(1, c);
-    const Cote& second = cotes_[1];
-    for (int t = 0; t < second.nb; t++) {
-        const auto p = mod.facteur(mod.residu(second.p[t], c));
-        for (int f = 0; f < 2 * second.e[t]; f++)
-            beta = mod.mul(beta, p);
+    // The powers of every prime up to its exponent in d^2, one exponent at
+    // a time for all primes, so that their products run side by side.
+    using Residu = typename Mod::Residu;
+    Residu tampon[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
+    Residu* puissances[limites::PREMIERS_MAX];
+    decltype(mod.facteur(Residu())) premier[limites::PREMIERS_MAX];
+    int Emax = 0, place = 0;
+    for (int k = 0; k < fd.nb; k++) {
+        puissances[k] = tampon + place;
+        place += 2 * fd.e[k] + 1;
+        puissances[k][0] = mod.residu(1, c);
+        puissances[k][1] = mod.residu(fd.p[k], c);
+        premier[k] = mod.facteur(puissances[k][1]);
+        Emax = std::max(Emax, 2 * fd.e[k]);
     }
-    cote(mod, c, cotes_[0], beta, false, clesA_);
-    cote(mod, c, cotes_[1], mod.residu(cible, c), true, clesB_);
+    for (int f = 2; f <= Emax; f++)
+        for (int k = 0; k < fd.nb; k++)
+            if (f <= 2 * fd.e[k])
+                puissances[k][f] = mod.mul(puissances[k][f - 1], premier[k]);
+    // beta: the second side's part of d^2, modulo c.
+    Residu beta = mod.residu(1, c);
+    const Cote& second = cotes_[1];
+    for (int t = 0; t < second.nb; t++)
+        beta = mod.mul(beta, mod.facteur(puissances[second.indice[t]][2 * second.e[t]]));
+    cote(mod, cotes_[0], beta, false, puissances, clesA_);
+    cote(mod, cotes_[1], mod.residu(cible, c), true, puissances, clesB_);
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
 
     // Rare matches: a bitmap of the first side's residues, by their low

@@ -45,8 +45,8 @@ private:
     template <class Mod>
     void milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Mod>
-    void cote(const Mod& mod, u64 c, const Cote& s, typename Mod::Residu depart, bool complement,
-              std::vector<u64>& cles);
+    void cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, bool complement,
+              typename Mod::Residu* const* puissances, std::vector<u64>& cles);
     // The exponents of the residue at `place` of side s, into f[].
     void exposants(const Cote& s, std::size_t place, int* f) const;
     // A match of the residues at places a and b: its divisors in [lo, hi].

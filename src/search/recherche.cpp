@@ -245,10 +245,8 @@ void Recherche::prepareProbleme()
     arretAVerifier_ = s2 >= 1;
 }
 
-void Recherche::verifieArret()
+void Recherche::finSousArret()
 {
-    if (!arretAVerifier_)
-        return;
     arretAVerifier_ = false;
     const int s2 = static_cast<int>(zz.arret.length()) - 1;
     if (!reglages.finALArret)

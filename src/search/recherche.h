@@ -183,7 +183,11 @@ public:
     // Ends the search once a value among the first s2 has changed and the
     // first values lie below the stop sequence: no later solution could be
     // shown.
-    void verifieArret();
+    void verifieArret()
+    {
+        if (arretAVerifier_)
+            finSousArret();
+    }
     // The search on words when everything fits; false when it cannot be.
     bool versMots();
     void versZZ();
@@ -236,6 +240,7 @@ private:
     template <class T> void ferme(Etat<T>& s);
 
     std::unique_ptr<Fermeture> fermeture_;
+    void finSousArret();
     bool arretAVerifier_ = false;  // one of x1 .. x(s2) changed
     int montres_ = 0;      // solutions shown by the current word step
     int aSauter_ = 0;      // ... to pass over when the step is redone on ZZ
