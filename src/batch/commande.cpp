@@ -26,6 +26,7 @@ void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
                                   {"type", d.type},
                                   {"parity", nomParite(d.parite)},
                                   {"max", d.max == 0 ? nlohmann::json(nullptr) : nombreJson(d.max)},
+                                  {"prefix", prefixeJson(d)},
                                   {"prefixes_estimate", e.prefixes},
                                   {"prefixes_low", e.prefixesBas},
                                   {"prefixes_high", e.prefixesHaut},

@@ -54,19 +54,6 @@ private:
     std::ostream* out_;
 };
 
-// A search of the problem, ready for a count from its start.
-void prepare(Recherche& r, const Probleme& pb, Mode mode)
-{
-    r.pb = pb;
-    r.mode = mode;
-    r.dimensionneEtat();
-    r.prepareProbleme();
-    r.zz.i = 0;
-    r.zz.N = 0;
-    r.zz.D = 1;
-    r.res.m1 = Mot(pb.z);
-}
-
 // The single solution of the special-case check.
 Vec<ZZ> unique(const Recherche& r)
 {
@@ -221,11 +208,11 @@ Total sansUnites(const Demande& d, Recherche& r, const Lignes& verdicts, bool re
 Total compte(const Demande& d, Atelier* atelier)
 {
     const auto debut = Horloge::now();
-    const Probleme pb = probleme(d);
     Lignes verdicts;
     Recherche r(&verdicts);
     r.reglages.travailleurs = d.travailleurs;
-    prepare(r, pb, Mode::COMPTE);
+    prepare(r, d, Mode::COMPTE);
+    const Probleme& pb = r.pb;
     const bool regle = r.exeptions() == 2;
     if (regle || pb.n < 3)
         return sansUnites(d, r, verdicts, regle);
@@ -397,7 +384,7 @@ Total liste(const Demande& d, std::ostream& out)
     Lignes lignes(&out);
     Recherche r(&lignes);
     r.reglages.travailleurs = d.travailleurs;
-    prepare(r, probleme(d), Mode::AFFICHE);
+    prepare(r, d, Mode::AFFICHE);
     r.pb.L = 0;  // every row, no pause
     r.res.K3 = 0;
     r.recherche();

@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 
 #include <cctype>
+#include <sstream>
 
 #include "search/limites.h"
 
@@ -29,6 +30,14 @@ NTL::ZZ nombre(const std::string& s, const std::string& quoi)
 }
 
 }  // namespace
+
+std::string texte(const std::vector<NTL::ZZ>& valeurs)
+{
+    std::ostringstream s;
+    for (std::size_t k = 0; k < valeurs.size(); k++)
+        s << (k > 0 ? "," : "") << valeurs[k];
+    return s.str();
+}
 
 const char* nomParite(int parite)
 {
@@ -56,6 +65,8 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
     app.add_option("--shard", tranche, "count only the I-th of K fixed slices of the work (I/K, 1 <= I <= K)");
     app.add_option("--merge", d.fusion, "the totals of shard results written with --json")->expected(1, -1);
     app.add_flag("--estimate", d.estimation, "estimate the size of the count instead of doing it");
+    std::string prefixe;
+    app.add_option("--prefix", prefixe, "only the solutions that begin with these values (X1,X2,...)");
     app.set_version_flag("--version", VERSION);
     try {
         app.parse(argc, argv);
@@ -67,6 +78,21 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
         return false;
     } catch (const CLI::ParseError& e) {
         throw MauvaisArgument{e.what()};
+    }
+    if (app.count("--prefix") > 0) {
+        std::size_t debut = 0;
+        for (;;) {
+            const std::size_t virgule = prefixe.find(',', debut);
+            const std::string v = prefixe.substr(debut, virgule == std::string::npos ? std::string::npos : virgule - debut);
+            if (!chiffres(v))
+                throw MauvaisArgument{"--prefix must be positive integers separated by commas: " + prefixe};
+            d.prefixe.push_back(NTL::conv<NTL::ZZ>(v.c_str()));
+            if (d.prefixe.back() == 0)
+                throw MauvaisArgument{"--prefix must be positive integers separated by commas: " + prefixe};
+            if (virgule == std::string::npos)
+                break;
+            debut = virgule + 1;
+        }
     }
     // A file or a shard given empty (a script's unset variable) is not the
     // absence of one: it would count everything from scratch.
@@ -123,6 +149,8 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
         d.tranche = NTL::conv<int>(i);
         d.tranches = NTL::conv<int>(k);
     }
+    if (static_cast<long>(d.prefixe.size()) >= d.n)
+        throw MauvaisArgument{"--prefix must have fewer values than N: " + prefixe};
     if (d.liste && (d.tranches > 1 || !d.point.empty() || !d.reprise.empty() || d.estimation))
         throw MauvaisArgument{"--list cannot be used with --shard, --checkpoint, --resume or --estimate"};
     if (d.estimation && (d.tranches > 1 || !d.point.empty() || !d.reprise.empty()))
@@ -153,5 +181,47 @@ Probleme probleme(const Demande& d)
     pb.L = -(NTL::ZZ(1) << 100);
     pb.x2.SetLength(pb.n + 1);
     pb.x3.SetLength(pb.n + 1);
+    if (!d.prefixe.empty()) {
+        pb.tri = 1;
+        pb.seq = pb.seq2 = 1;
+        pb.s = pb.s2 = static_cast<int>(d.prefixe.size());
+        for (int j = 1; j <= pb.s; j++)
+            pb.x2[j] = pb.x3[j] = d.prefixe[static_cast<std::size_t>(j - 1)];
+    }
     return pb;
+}
+
+void prepare(Recherche& r, const Demande& d, Mode mode)
+{
+    r.pb = probleme(d);
+    r.mode = mode;
+    r.dimensionneEtat();
+    r.prepareProbleme();
+    r.zz.i = 0;
+    r.zz.N = 0;
+    r.zz.D = 1;
+    r.res.m1 = Mot(r.pb.z);
+    if (d.prefixe.empty())
+        return;
+    const auto [raison, j] = r.placePrefixe(r.pb.x2, r.pb.s);
+    std::ostringstream p;
+    p << "the prefix " << texte(d.prefixe);
+    const std::string x = "x" + std::to_string(j);
+    switch (raison) {
+    case Recherche::Prefixe::BON:
+        return;
+    case Recherche::Prefixe::ORDRE:
+        p << " is not " << (d.type == 2 ? "increasing" : "non-decreasing") << " at " << x;
+        break;
+    case Recherche::Prefixe::PARITE:
+        p << " has " << x << " " << (d.parite == 1 ? "even" : "odd") << " under --parity " << nomParite(d.parite);
+        break;
+    case Recherche::Prefixe::HORS_BORNES:
+        p << " has " << x << " outside the values that the unknowns before it and the bounds allow";
+        break;
+    case Recherche::Prefixe::SOMME:
+        p << " already completes or exceeds " << d.P1 << "/" << d.Q1;
+        break;
+    }
+    throw MauvaisArgument{p.str()};
 }

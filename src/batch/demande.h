@@ -9,6 +9,7 @@
 #include <NTL/ZZ.h>
 
 #include "search/probleme.h"
+#include "search/recherche.h"
 
 struct Demande {
     int n = 0;
@@ -29,6 +30,8 @@ struct Demande {
     // Estimated prefixes per work unit; 0: sized from the problem (tests
     // lower it, so that small problems are cut too).
     double unite = 0;
+    // Only the solutions that begin with these values (fewer than n).
+    std::vector<NTL::ZZ> prefixe;
 };
 
 // A bad argument: one line naming it.
@@ -42,7 +45,15 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie);
 
 // The problem of the demand as the interactive program sets it up: the
 // fraction in lowest terms, the step and the bound adjusted to the parity,
-// the selection made (no start or stop sequence), no row shown.
+// the selection made, a prefix as both the start and the stop sequence, no
+// row shown.
 Probleme probleme(const Demande& d);
 
+// A search of the demand's problem, ready for its first step: at its root,
+// or at its prefix (checked: MauvaisArgument when no solution can begin
+// with it).
+void prepare(Recherche& r, const Demande& d, Mode mode);
+
 const char* nomParite(int parite);
+// Values separated by commas, as --prefix takes them.
+std::string texte(const std::vector<NTL::ZZ>& valeurs);

@@ -35,12 +35,15 @@ public:
 
     // Places the walk at x[1..k] with their smallest values.
     void place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr) { r_.place(k, x, minr); }
+    // At the root of the search, or at its prefix.
     void racine()
     {
         Etat<ZZ>& s = r_.zz;
         s.i = 0;
         s.N = 0;
         s.D = 1;
+        if (r_.pb.s > 0)
+            r_.placePrefixe(r_.pb.x2, r_.pb.s);
     }
 
     // From the current node down to a prefix x1 .. x(n-2), each value drawn
@@ -288,6 +291,8 @@ Estimation estime(const Probleme& pb, double unite, int travailleurs)
     racine.zz.i = 0;
     racine.zz.N = 0;
     racine.zz.D = 1;
+    if (pb.s > 0)
+        racine.placePrefixe(pb.x2, pb.s);
     // The cut estimates along one path, the coarse count along random
     // ones: where they disagree by far, coarser strata until they are few
     // enough.

@@ -37,7 +37,7 @@ json identite(const Demande& d, double unite)
 {
     return {{"n", d.n},       {"P", nombreJson(d.P1)}, {"Q", nombreJson(d.Q1)},
             {"type", d.type}, {"parity", nomParite(d.parite)},
-            {"max", nombreJson(d.max)}, {"unit", unite},
+            {"max", nombreJson(d.max)}, {"prefix", prefixeJson(d)}, {"unit", unite},
             {"shard", std::to_string(d.tranche) + "/" + std::to_string(d.tranches)}};
 }
 

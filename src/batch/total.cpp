@@ -10,6 +10,14 @@
 
 using nlohmann::json;
 
+json prefixeJson(const Demande& d)
+{
+    json a = json::array();
+    for (const ZZ& v : d.prefixe)
+        a.push_back(nombreJson(v));
+    return a;
+}
+
 json nombreJson(const ZZ& v)
 {
     if (NTL::NumBits(v) <= 53)
@@ -134,6 +142,7 @@ json Total::enJson(const Demande& d) const
     j["type"] = d.type;
     j["parity"] = nomParite(d.parite);
     j["max"] = d.max == 0 ? json(nullptr) : nombreJson(d.max);
+    j["prefix"] = prefixeJson(d);
     j["solutions"] = nombreJson(nombre);
     j["xn_max"] = nombre > 0 ? nombreJson(xn.valeur().zz()) : json(nullptr);
     j["x1_min"] = nombre > 0 ? nombreJson(derniere.valeurs()[1]) : json(nullptr);
@@ -194,6 +203,8 @@ void Total::ecrit(std::ostream& out, const Demande& d, bool enJ) const
         out << j.dump() << "\n";
         return;
     }
+    if (!d.prefixe.empty())
+        out << "prefix: " << texte(d.prefixe) << "\n";
     for (const char* cle : {"solutions", "xn_max", "x1_min", "first", "last"})
         out << cle << ": " << texte(j[cle]) << "\n";
     if (tranches > 1)
@@ -217,8 +228,8 @@ Total fusionne(const std::vector<std::string>& fichiers, Demande& d)
                 throw MauvaisArgument{"its shard is not I/K: " + tr};
             const std::int64_t i = entierDeJson(tr.substr(0, b), 1, limites::TRANCHES_MAX);
             const std::int64_t k = entierDeJson(tr.substr(b + 1), 1, limites::TRANCHES_MAX);
-            const json probleme = {j.at("n"), j.at("P"), j.at("Q"), j.at("type"), j.at("parity"), j.at("max"),
-                                   j.at("units"), k};
+            const json probleme = {j.at("n"),   j.at("P"),     j.at("Q"), j.at("type"), j.at("parity"), j.at("max"),
+                                   j.at("units"), j.at("prefix"), k};
             if (modele.is_null()) {
                 modele = probleme;
                 tranches = k;
@@ -233,6 +244,10 @@ Total fusionne(const std::vector<std::string>& fichiers, Demande& d)
                 d.max = j.at("max").is_null() ? ZZ(0) : nombreDeJson(j.at("max"));
                 if (d.P1 == 0 || d.Q1 == 0)
                     throw MauvaisArgument{"its fraction is zero"};
+                if (!j.at("prefix").is_array() || j.at("prefix").size() >= static_cast<std::size_t>(d.n))
+                    throw MauvaisArgument{"its prefix is not a list of fewer than n values"};
+                for (const json& v : j.at("prefix"))
+                    d.prefixe.push_back(nombreDeJson(v));
             } else if (probleme != modele) {
                 throw MauvaisArgument{"it is a shard of another count"};
             }

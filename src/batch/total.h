@@ -34,6 +34,8 @@ struct Total {
     void ecrit(std::ostream& out, const Demande& d, bool json) const;
 };
 
+// The prefix of d, a JSON array (empty without one).
+nlohmann::json prefixeJson(const Demande& d);
 // A number for JSON: an integer while it fits in 53 bits, a string beyond.
 nlohmann::json nombreJson(const ZZ& v);
 // Reads back exactly what nombreJson writes (no sign, no fraction, no

@@ -300,6 +300,41 @@ void Recherche::place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr)
     versMots();
 }
 
+std::pair<Recherche::Prefixe, int> Recherche::placePrefixe(const Vec<ZZ>& v, int k)
+{
+    ASSERT_LIMITE(k >= 1 && k < pb.n);
+    surMots = false;
+    zz.i = 0;
+    zz.N = 0;
+    zz.D = 1;
+    zz.x[0] = 0;
+    for (int j = 1; j <= k; j++) {
+        const ZZ& a = v[j];
+        if (j > 1 && (pb.type == 2 ? a <= v[j - 1] : a < v[j - 1]))
+            return {Prefixe::ORDRE, j};
+        if ((pb.parite == 1 && !IsOdd(a)) || (pb.parite == 2 && IsOdd(a)))
+            return {Prefixe::PARITE, j};
+        maxi(zz, j - 1, zz.D, zz.N);
+        // Under a bound and a stop sequence, nothing below the bound: the
+        // search is over (what remains is positive: checked at j - 1).
+        if (zz.i < 0)
+            return {Prefixe::BON, k};
+        // Below its smallest value, 1/a alone reaches what remains.
+        if (a < zz.minr[j])
+            return {zz.qd >= a * zz.divis ? Prefixe::SOMME : Prefixe::HORS_BORNES, j};
+        if (a > zz.r1)
+            return {Prefixe::HORS_BORNES, j};
+        zz.x[j] = a;
+        zz.i = j;
+        plu(zz);
+    }
+    if (pb.P * zz.D <= pb.Q * zz.N)
+        return {Prefixe::SOMME, k};
+    if (reglages.raccourcis)
+        versMots();
+    return {Prefixe::BON, k};
+}
+
 template <class T>
 void Recherche::etape(Etat<T>& s)
 {

@@ -196,6 +196,14 @@ public:
     // Places the search at x[1..k] (with their minr), depth k, as a step
     // reaching them would: the start of a work unit.
     void place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr);
+    // Places the search of a problem set up, before its first step, at
+    // the first values v[1..k] (k < n), checked as the steps that reach
+    // them would check them, so that with the same values as the stop
+    // sequence it walks the solutions that begin with them. BON, or why no
+    // solution begins with them and at which value; the search is over
+    // when a bound leaves none below.
+    enum class Prefixe { BON, ORDRE, PARITE, HORS_BORNES, SOMME };
+    std::pair<Prefixe, int> placePrefixe(const Vec<ZZ>& v, int k);
     // Adds `cnt` solutions found at once (the pairs of a prefix), the last
     // of them `derniere`, the largest xn among them `xn`; false, with
     // nothing changed, when a row of the table would fall among them.

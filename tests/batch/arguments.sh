@@ -9,10 +9,12 @@ trap 'rm -rf "$work"' EXIT
 fail=0
 
 # Ways to write 1 as a sum of n unit fractions: OEIS A002966 and A006585.
-for cas in "6 1 1 3462" "7 1 1 294314" "6 1 2 2320" "7 1 2 245765" "3 2/3 2 5"; do
+# Under (2, 3, 7, 43, 1807), n = 8 is n = 3 for 1/3263442.
+for cas in "6 1 1 3462" "7 1 1 294314" "6 1 2 2320" "7 1 2 245765" "3 2/3 2 5" \
+           "8 1 1 1577340 --prefix 2,3,7,43,1807" "8 1 2 1576368 --prefix 2,3,7,43,1807"; do
   set -- $cas
-  got=$("$exe" "$1" "$2" -t "$3" --json | sed 's/.*"solutions":\([0-9]*\).*/\1/')
-  [ "$got" = "$4" ] || { echo "N = $1, P/Q = $2, type $3: $got solutions, expected $4"; fail=1; }
+  got=$("$exe" "$1" "$2" -t "$3" "${@:5}" --json | sed 's/.*"solutions":\([0-9]*\).*/\1/')
+  [ "$got" = "$4" ] || { echo "N = $1, P/Q = $2, type $3 ${*:5}: $got solutions, expected $4"; fail=1; }
 done
 
 refuse() {  # expected word on standard error, then the arguments
@@ -42,6 +44,20 @@ refuse "--shard" 5 1 --shard 4/3
 refuse "--shard" 5 1 --shard 0/3
 refuse "--shard" 5 1 --shard 2
 refuse "--threads" 5 1 -j 5000
+# Prefixes: out of order, of the wrong parity, outside the bounds, too long
+# or complete; a checkpoint of another prefix.
+refuse "not non-decreasing at x2" 6 1 --prefix 3,2
+refuse "not increasing at x2" 6 1 -t 2 --prefix 3,3
+refuse "x1 even under --parity odd" 5 1 --parity odd --prefix 2
+refuse "x1 outside" 6 1 --prefix 7
+refuse "x2 outside" 6 1 --prefix 2,7 --max 5
+refuse "fewer values than N" 3 1 --prefix 2,3,6
+refuse "completes or exceeds" 6 1 --prefix 2,3,6
+refuse "completes or exceeds" 6 1 --prefix 1
+refuse "separated by commas" 6 1 --prefix 2,,3
+"$exe" 6 1 --prefix 2,3 --checkpoint "$work/p23" > /dev/null
+refuse "another count" 6 1 --prefix 2,4 --resume "$work/p23"
+refuse "another count" 6 1 --resume "$work/p23"
 
 # Estimates: the interval holds the true count; a count out of reach, or
 # past the sizes a path can follow, is told in seconds, with what cannot

@@ -25,7 +25,8 @@ std::string decrit(const Demande& d)
 {
     std::ostringstream o;
     o << d.n << " " << d.P1 << "/" << d.Q1 << " -t " << d.type << " --parity " << nomParite(d.parite)
-      << " --max " << d.max << " -j " << d.travailleurs << " (units of " << d.unite << ")";
+      << " --max " << d.max << " -j " << d.travailleurs << " --prefix " << texte(d.prefixe) << " (units of "
+      << d.unite << ")";
     return o.str();
 }
 
@@ -75,10 +76,19 @@ Demande tire(std::mt19937& alea)
 TEST(Comptage, RandomProblemsAgreeWithTheReference)
 {
     std::mt19937 alea(12);
-    int avecSolutions = 0;
+    int avecSolutions = 0, prefixes = 0;
     for (int t = 0; t < 400; t++) {
-        const Demande d = tire(alea);
-        const Liste l = reference::toutes(cas(d));
+        Demande d = tire(alea);
+        Liste l = reference::toutes(cas(d));
+        // Half the time, only the solutions that begin as one of them.
+        if (!l.empty() && d.n > 1 && alea() % 2 == 0) {
+            const auto& s = l[alea() % l.size()];
+            d.prefixe.assign(s.begin(), s.begin() + 1 + static_cast<long>(alea() % (d.n - 1)));
+            l.erase(std::remove_if(l.begin(), l.end(),
+                                   [&](const auto& x) { return !std::equal(d.prefixe.begin(), d.prefixe.end(), x.begin()); }),
+                    l.end());
+            prefixes++;
+        }
         verifie(compte(d), l, decrit(d));
         avecSolutions += !l.empty();
         if (t % 8 == 0) {
@@ -91,6 +101,7 @@ TEST(Comptage, RandomProblemsAgreeWithTheReference)
         }
     }
     EXPECT_GT(avecSolutions, 150);
+    EXPECT_GT(prefixes, 60);
 }
 
 // Each shard counts its own units; together, in any order, they are the
