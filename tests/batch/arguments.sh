@@ -50,7 +50,7 @@ refuse "not non-decreasing at x2" 6 1 --prefix 3,2
 refuse "not increasing at x2" 6 1 -t 2 --prefix 3,3
 refuse "x1 even under --parity odd" 5 1 --parity odd --prefix 2
 refuse "x1 outside" 6 1 --prefix 7
-refuse "x2 outside" 6 1 --prefix 2,7 --max 5
+refuse "x2 outside" 6 1 --prefix 2,11
 refuse "fewer values than N" 3 1 --prefix 2,3,6
 refuse "completes or exceeds" 6 1 --prefix 2,3,6
 refuse "completes or exceeds" 6 1 --prefix 1
