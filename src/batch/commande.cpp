@@ -17,56 +17,62 @@ namespace {
 // Standard error cannot be written either.
 struct ErreurErreur {};
 
+// A quantity estimated, in JSON: null where unknown (NaN).
+nlohmann::json nombre(double v) { return std::isfinite(v) ? nlohmann::json(v) : nlohmann::json(nullptr); }
+
+// "3.2e+07 (95%: 2.9e+07 .. 3.5e+07)", "at least 4.1e+30", or "unknown".
+std::string texte(const Grandeur& g, const char* inconnu)
+{
+    char t[200];
+    if (!g.connue())
+        std::snprintf(t, sizeof t, "unknown (%s)", inconnu);
+    else if (g.auMoins)
+        std::snprintf(t, sizeof t, "at least %.4g", g.valeur);
+    else
+        std::snprintf(t, sizeof t, "%.4g (95%%: %.4g .. %.4g)", g.valeur, g.bas, g.haut);
+    return t;
+}
+
 void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
 {
     if (d.json) {
-        const nlohmann::json j = {{"n", d.n},
-                                  {"P", nombreJson(d.P1)},
-                                  {"Q", nombreJson(d.Q1)},
-                                  {"type", d.type},
-                                  {"parity", nomParite(d.parite)},
-                                  {"max", d.max == 0 ? nlohmann::json(nullptr) : nombreJson(d.max)},
-                                  {"prefix", prefixeJson(d)},
-                                  {"prefixes_estimate", e.prefixes},
-                                  {"prefixes_low", e.prefixesBas},
-                                  {"prefixes_high", e.prefixesHaut},
-                                  {"solutions_estimate", e.solutions},
-                                  {"solutions_low", e.solutionsBas},
-                                  {"solutions_high", e.solutionsHaut},
-                                  {"units_estimate", e.unites},
-                                  {"ns_per_prefix", e.nsParPrefixe},
-                                  {"core_hours_estimate", e.heures},
-                                  {"core_hours_low", e.heuresBas},
-                                  {"core_hours_high", e.heuresHaut},
-                                  {"samples", e.sondes},
-                                  {"paths_cut", e.coupes},
-                                  {"strata", e.strates},
-                                  {"seconds", e.secondes}};
+        nlohmann::json j = {{"n", d.n},
+                            {"P", nombreJson(d.P1)},
+                            {"Q", nombreJson(d.Q1)},
+                            {"type", d.type},
+                            {"parity", nomParite(d.parite)},
+                            {"max", d.max == 0 ? nlohmann::json(nullptr) : nombreJson(d.max)},
+                            {"prefix", prefixeJson(d)},
+                            {"units_estimate", nombre(e.unites)},
+                            {"ns_per_prefix", nombre(e.nsParPrefixe)},
+                            {"samples", e.sondes},
+                            {"paths_cut", e.coupes},
+                            {"strata", e.strates},
+                            {"seconds", e.secondes}};
+        for (const auto& [nom, g] : {std::pair<const char*, const Grandeur*>{"prefixes", &e.prefixes},
+                                     {"solutions", &e.solutions}, {"core_hours", &e.heures}}) {
+            j[std::string(nom) + "_estimate"] = nombre(g->valeur);
+            j[std::string(nom) + "_low"] = nombre(g->bas);
+            j[std::string(nom) + "_high"] = nombre(g->haut);
+            j[std::string(nom) + "_lower_bound"] = g->auMoins;
+        }
         out << j.dump() << "\n";
         return;
     }
+    const char* cause = e.coupes > 0 ? "paths cut past the sizes they can follow" : "pairs past the words";
+    out << "prefixes: " << texte(e.prefixes, "paths cut past the sizes they can follow") << "\n";
+    out << "solutions: " << texte(e.solutions, cause) << "\n";
     char ligne[300];
-    const char* borne = e.coupes > 0 ? ", at least" : "";
-    if (std::isinf(e.prefixes))
-        std::snprintf(ligne, sizeof ligne, "prefixes: more than %.4g\n", DBL_MAX);
+    if (std::isfinite(e.unites))
+        std::snprintf(ligne, sizeof ligne, "units: %.4g\n", e.unites);
     else
-        std::snprintf(ligne, sizeof ligne, "prefixes: %.4g (95%%: %.4g .. %.4g)%s\n", e.prefixes, e.prefixesBas,
-                      e.prefixesHaut, borne);
+        std::snprintf(ligne, sizeof ligne, "units: unknown\n");
     out << ligne;
-    if (std::isnan(e.solutions))
-        std::snprintf(ligne, sizeof ligne, "solutions: unknown (pairs past the words)\n");
+    if (std::isfinite(e.nsParPrefixe))
+        out << "cost: " << static_cast<long long>(std::llround(e.nsParPrefixe)) << " ns per prefix, "
+            << texte(e.heures, "") << " core-hours\n";
     else
-        std::snprintf(ligne, sizeof ligne, "solutions: %.4g (95%%: %.4g .. %.4g)%s\n", e.solutions,
-                      e.solutionsBas, e.solutionsHaut, borne);
-    out << ligne;
-    std::snprintf(ligne, sizeof ligne, "units: %.4g\n", e.unites);
-    out << ligne;
-    if (std::isnan(e.nsParPrefixe))
-        std::snprintf(ligne, sizeof ligne, "cost: unknown (pairs past the words)\n");
-    else
-        std::snprintf(ligne, sizeof ligne, "cost: %.0f ns per prefix, %.4g core-hours (95%%: %.4g .. %.4g)%s\n",
-                      e.nsParPrefixe, e.heures, e.heuresBas, e.heuresHaut, borne);
-    out << ligne;
+        out << "cost: unknown (" << cause << ")\n";
     std::snprintf(ligne, sizeof ligne, "samples: %lld paths in %lld strata, %.1f s",
                   static_cast<long long>(e.sondes), static_cast<long long>(e.strates), e.secondes);
     out << ligne;
@@ -83,8 +89,7 @@ void execute(const Demande& d0, std::ostream& sortie, Atelier* atelier)
     if (!d.fusion.empty()) {
         fusionne(d.fusion, d).ecrit(sortie, d, d.json);
     } else if (d.estimation) {
-        const Probleme pb = probleme(d);
-        ecritEstimation(sortie, d, estime(pb, tailleUnite(pb), d.travailleurs));
+        ecritEstimation(sortie, d, estime(d, tailleUnite(d)));
     } else if (d.liste) {
         const Total t = liste(d, sortie);
         sortie.flush();

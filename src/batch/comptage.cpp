@@ -119,11 +119,11 @@ private:
 
 }  // namespace
 
-double tailleUnite(const Probleme& pb)
+double tailleUnite(const Demande& d)
 {
     // About a million units at most: a count of 10^15 prefixes gets units of
     // 10^9, a count of 10^8 the smallest size.
-    const double prefixes = estimePrefixes(pb, 4096, 0x5eed);
+    const double prefixes = estimePrefixes(d, 4096, 0x5eed);
     return std::max(limites::UNITE, std::floor(prefixes / (1 << 20)));
 }
 
@@ -217,7 +217,7 @@ Total compte(const Demande& d, Atelier* atelier)
     if (regle || pb.n < 3)
         return sansUnites(d, r, verdicts, regle);
 
-    const double taille = d.unite > 0 ? d.unite : tailleUnite(pb);
+    const double taille = d.unite > 0 ? d.unite : tailleUnite(d);
     Point point;
     if (!d.reprise.empty())
         point = lisPoint(d.reprise, d, taille);

@@ -30,4 +30,4 @@ Total liste(const Demande& d, std::ostream& out);
 // The estimated prefixes per work unit of the count of d: fixed by the
 // problem alone, so that every shard and every resumed run cuts the same
 // units.
-double tailleUnite(const Probleme& pb);
+double tailleUnite(const Demande& d);

@@ -1,303 +1,550 @@
 // Random paths down the search tree, stratified by the units of a coarse
-// cut, the pairs of each prefix reached counted exactly.
+// cut. A value of an unknown is drawn with a weight that follows the size
+// of its subtree: a value d steps above the bottom of the walk of x(k+1)
+// holds about d^-e prefixes below it (e: the unknowns between it and
+// x(n-2)). At the last level, x(n-2), the prefixes are counted exactly,
+// and the solutions are estimated from values drawn with a weight in 1/t
+// (t: the place of the value from the bottom of its walk). The remainder
+// shrinks toward the bottom, and with it the numerator that the pairs of a
+// prefix are counted modulo: the pairs gather at the bottom, in a few
+// values that a uniform draw misses, and the estimate and its interval go
+// wrong. The pairs of each value drawn are counted exactly.
 #include "batch/estimation.h"
 
+#include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <ctime>
 #include <random>
 #include <vector>
 
 #include "search/decoupe.h"
+#include "search/facteurs.h"
 #include "search/marche.h"
 #include "search/partage.h"
 #include "search/recherche.h"
 
 namespace {
 
-// A search on ZZ that only walks down: the values of the next unknown as
-// the step machine would take them, one of them drawn at random.
-class Sondeur {
+using Alea = std::mt19937_64;
+
+double cpu() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
+
+// A uniform integer in [0, borne): 64 random bits at a time, then reduced
+// (the bias is below 2^-64 times the size).
+ZZ uniforme(const ZZ& borne, Alea& alea)
+{
+    ZZ v(0);
+    for (long bits = 0; bits < NTL::NumBits(borne) + 64; bits += 64)
+        v = (v << 64) + NTL::conv<ZZ>(static_cast<unsigned long>(alea()));
+    return v % borne;
+}
+
+// Places t in [ta, tb] (ta >= 1) drawn with a probability about t^-e: an
+// octave [2^o, 2^(o+1)) chosen by its share, then a place in it
+// uniformly. The probability of a place is known exactly.
+class Loi {
 public:
-    explicit Sondeur(const Probleme& pb)
+    Loi(const ZZ& ta, const ZZ& tb, int e) : ta_(ta), tb_(tb), e_(e)
     {
-        r_.pb = pb;
-        r_.reglages.raccourcis = false;
-        r_.mode = Mode::RELEVE;
-        r_.dimensionneEtat();
-        r_.prepareProbleme();
-        compteur_.pb = pb;
-        compteur_.mode = Mode::COMPTE;
-        compteur_.reglages.pasMax = limites::PAS_SONDE;
-        compteur_.dimensionneEtat();
-        compteur_.prepareProbleme();
-    }
-
-    // Places the walk at x[1..k] with their smallest values.
-    void place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr) { r_.place(k, x, minr); }
-    // At the root of the search, or at its prefix.
-    void racine()
-    {
-        Etat<ZZ>& s = r_.zz;
-        s.i = 0;
-        s.N = 0;
-        s.D = 1;
-        if (r_.pb.s > 0)
-            r_.placePrefixe(r_.pb.x2, r_.pb.s);
-    }
-
-    // From the current node down to a prefix x1 .. x(n-2), each value drawn
-    // uniformly among those its walk takes. Returns false when the path
-    // dies; otherwise the weight (the product of the numbers of values)
-    // is multiplied into `poids`, and the solutions met on the way (the
-    // completions above the prefix, by their weights, and the pairs of the
-    // prefix) into `solutions`, with the CPU seconds the prefix took.
-    // Without `solutions`, the path only goes down to its prefix. With it,
-    // a prefix whose pairs cannot be counted within the step budget (its
-    // numbers are past the words) leaves `solutions` unknown: NaN.
-    bool descend(std::mt19937_64& alea, double& poids, double* solutions, double& secondes)
-    {
-        if (!vers(r_.pb.n - 2, alea, poids, solutions))
-            return false;
-        if (solutions == nullptr || std::isnan(*solutions))
-            return true;
-        // The prefix: its pairs (and its own completion), exactly.
-        const Unite u = prefixe(r_.zz.x[r_.pb.n - 2]);
-        const std::clock_t debut = std::clock();
-        try {
-            compteur_.pasFaits = 0;
-            const Resultat res = compteUnite(compteur_, u);
-            *solutions += poids * static_cast<double>(res.bilan.nombre);
-        } catch (const TropDePas&) {
-            *solutions = std::nan("");
+        if (e == 0)
+            return;
+        // The share of each octave: its places, times 2^(-o e), relative
+        // to the largest (as log2 first: octaves past the doubles).
+        premier_ = NTL::NumBits(ta) - 1;
+        const long dernier = NTL::NumBits(tb) - 1;
+        cumul_.resize(static_cast<std::size_t>(dernier - premier_ + 1));
+        double plus = -HUGE_VAL;
+        for (long o = premier_; o <= dernier; o++) {
+            double& part = cumul_[static_cast<std::size_t>(o - premier_)];
+            part = log2(fin(o) - debut(o) + 1) - static_cast<double>(o) * e;
+            plus = std::max(plus, part);
         }
-        secondes += static_cast<double>(std::clock() - debut) / CLOCKS_PER_SEC;
-        return true;
+        double somme = 0;
+        for (double& part : cumul_)
+            part = (somme += std::exp2(part - plus));
+        log2Masse_ = std::log2(somme) + plus;
+    }
+    ZZ tire(Alea& alea)
+    {
+        if (e_ == 0)
+            return ta_ + uniforme(tb_ - ta_ + 1, alea);
+        const double u = std::uniform_real_distribution<double>(0, cumul_.back())(alea);
+        const long o = premier_ + (std::upper_bound(cumul_.begin(), cumul_.end(), u) - cumul_.begin());
+        const long octave = std::min(o, premier_ + static_cast<long>(cumul_.size()) - 1);
+        return debut(octave) + uniforme(fin(octave) - debut(octave) + 1, alea);
+    }
+    // The inverse of the probability of t (infinite past doubles).
+    double poids(const ZZ& t) const
+    {
+        if (e_ == 0)
+            return NTL::conv<double>(tb_ - ta_ + 1);
+        // The octave's share over its places: 2^(-o e) / M.
+        return std::exp2(log2Masse_ + static_cast<double>(NTL::NumBits(t) - 1) * e_);
     }
 
-    // Paths stopped on numbers past BITS_SONDE: the prefixes under them
-    // are missed.
-    std::int64_t coupes = 0;
-
-    // Down to depth n-3 (from a node above it), then a count of up to
-    // `largeur` consecutive values of x(n-2) from one drawn at random, as a
-    // real count closes them: the CPU seconds and the prefixes closed are
-    // added up. Throws TropDePas when the range cannot be counted within
-    // the step budget.
-    bool mesure(std::mt19937_64& alea, long largeur, double& secondes, std::int64_t& prefixes)
+private:
+    ZZ debut(long o) const { return ta_ > (ZZ(1) << o) ? ta_ : ZZ(1) << o; }
+    ZZ fin(long o) const { return tb_ < (ZZ(1) << (o + 1)) ? tb_ : (ZZ(1) << (o + 1)) - 1; }
+    // log2 of v >= 1, past the doubles too.
+    static double log2(const ZZ& v)
     {
-        double poids = 1;
-        const int n = r_.pb.n;
-        if (r_.zz.i < n - 2) {
-            if (!vers(n - 3, alea, poids, nullptr) || !marche(n - 3, alea, poids))
-                return false;
+        const long bits = NTL::NumBits(v);
+        if (bits < 1000)
+            return std::log2(NTL::conv<double>(v));
+        return static_cast<double>(bits - 64) + std::log2(NTL::conv<double>(v >> (bits - 64)));
+    }
+
+    ZZ ta_, tb_;
+    int e_;
+    long premier_ = 0;
+    std::vector<double> cumul_;
+    double log2Masse_ = 0;
+};
+
+// The last level below a node x1 .. x(n-3) whose remainder is c/d: the
+// values v of x(n-2) from bas to haut (its walk going down to fond). The
+// pairs of v are counted modulo c1, the numerator of what remains after
+// v: u/g with u = c v - d and g the part of u shared with d v. They gather
+// where c1 is small: u small (v near the bottom), or u mostly made of the
+// primes of d. Values are drawn half the time in 1/t (t: v's place from
+// the bottom), half the time as u = delta s: delta made of the primes of
+// d, the exponent a of each drawn with a probability in 2^-a, and s drawn
+// in 1/s among the s that make v a value of the walk. A draw whose s shares
+// a prime with d, so that delta is not all of u's part made of them, gives
+// nothing: each v comes from one delta and one s. Without the primes of d
+// (an unknown past 64 bits), in 1/t only.
+class DernierNiveau {
+public:
+    DernierNiveau(const Recherche& r, const ZZ& bas, const ZZ& haut, const ZZ& fond)
+        : z_(r.pb.z), fond_(fond), bas_(bas), haut_(haut),
+          places_((bas - fond) / z_ + 1, (haut - fond) / z_ + 1, 1)
+    {
+        const Etat<ZZ>& s = r.zz;
+        c_ = r.pb.P * s.D - r.pb.Q * s.N;
+        d_ = r.pb.Q * s.D;
+        const ZZ g = GCD(c_, d_);
+        c_ /= g;
+        d_ /= g;
+        uBas_ = c_ * bas - d_;
+        uHaut_ = c_ * haut - d_;
+        premiersDe(r);
+        // The largest exponent of each prime within u.
+        for (const ZZ& p : premiers_) {
+            int a = 0;
+            for (ZZ m = p; m <= uHaut_; m *= p)
+                a++;
+            maxi_.push_back(a);
+        }
+    }
+
+    // A value drawn, and the inverse of its probability; false when the
+    // draw gives nothing.
+    bool tire(Alea& alea, ZZ& v, double& poids)
+    {
+        if (premiers_.empty() || (alea() & 1) == 0) {
+            v = fond_ + z_ * (places_.tire(alea) - 1);
         } else {
-            // Placed on x(n-2) already (a stratum of its values).
-            const Etat<ZZ>& s = r_.zz;
-            fond_ = finDeMarche(r_.pb, s.x, s.minr, n - 2, s.x[n - 2]);
+            ZZ delta(1);
+            for (std::size_t k = 0; k < premiers_.size(); k++) {
+                int a = 0;
+                while (a < maxi_[k] && (alea() & 1) != 0)
+                    a++;
+                for (int t = 0; t < a && delta <= uHaut_; t++)
+                    delta *= premiers_[k];
+            }
+            ZZ s0;
+            Loi loi(ZZ(1), ZZ(1), 0);
+            if (delta > uHaut_ || !progression(delta, s0, loi))
+                return false;
+            const ZZ u = delta * (s0 + c_ * (loi.tire(alea) - 1));
+            if (partie(u).first != delta || !valeur(u, v))
+                return false;
         }
-        ZZ bas = r_.zz.x[n - 2] - (largeur - 1) * r_.pb.z;
-        if (bas < fond_)
-            bas = fond_;
-        const Unite u = prefixe(bas);
-        compteur_.compteurs = Compteurs();
-        compteur_.pasFaits = 0;
-        const std::clock_t debut = std::clock();
-        compteUnite(compteur_, u);
-        secondes += static_cast<double>(std::clock() - debut) / CLOCKS_PER_SEC;
-        prefixes += compteur_.compteurs.n[PREFIXES];
+        poids = 1 / probabilite(v);
         return true;
     }
 
 private:
-    // The unit of x(n-2) from its value down to `bas`, under x1 .. x(n-3).
-    Unite prefixe(const ZZ& bas) const
+    // The primes of d, from those of Q and of x1 .. x(n-3) (each below
+    // 2^64); none when one is past it.
+    void premiersDe(const Recherche& r)
     {
-        const Etat<ZZ>& s = r_.zz;
-        const int n = r_.pb.n;
-        Unite u;
-        u.k = n - 2;
-        u.x.SetLength(n - 1);
-        u.minr.SetLength(n - 1);
-        for (int t = 0; t <= n - 2; t++) {
-            u.x[t] = s.x[t];
-            u.minr[t] = s.minr[t];
-        }
-        u.bas = bas;
-        return u;
+        std::vector<u64> candidats;
+        Facteurs f;
+        std::int64_t rho = 0;
+        auto ajoute = [&](const ZZ& v) {
+            if (!tient(v, 64) || sign(v) <= 0)
+                return false;
+            factorise(NTL::conv<unsigned long>(v), f, rho);
+            for (int k = 0; k < f.nb; k++)
+                candidats.push_back(f.p[k]);
+            return true;
+        };
+        bool tous = ajoute(r.pb.Q);
+        for (int k = 1; k <= r.zz.i && tous; k++)
+            tous = ajoute(r.zz.x[k]);
+        if (!tous)
+            return;
+        std::sort(candidats.begin(), candidats.end());
+        candidats.erase(std::unique(candidats.begin(), candidats.end()), candidats.end());
+        for (u64 p : candidats)
+            if (divide(d_, NTL::conv<ZZ>(p)))
+                premiers_.push_back(NTL::conv<ZZ>(p));
     }
 
-    // Walks down to depth `fin`, each value drawn at random.
-    bool vers(int fin, std::mt19937_64& alea, double& poids, double* solutions)
+    // u's part made of the primes of d, and the probability of drawing it.
+    std::pair<ZZ, double> partie(ZZ u) const
     {
-        while (r_.zz.i < fin)
-            if (!marche(r_.zz.i, alea, poids, solutions))
+        ZZ delta(1);
+        double proba = 1;
+        for (std::size_t k = 0; k < premiers_.size(); k++) {
+            int a = 0;
+            while (divide(u, premiers_[k])) {
+                u /= premiers_[k];
+                delta *= premiers_[k];
+                a++;
+            }
+            // a halvings, then a stop unless a is the largest exponent.
+            proba = a > maxi_[k] ? 0 : proba * std::ldexp(1.0, -a - (a < maxi_[k] ? 1 : 0));
+        }
+        return {delta, proba};
+    }
+
+    // The s with delta s a u of the range and v = (u + d) / c an integer:
+    // s0, s0 + c, ..., and their law in 1/s.
+    bool progression(const ZZ& delta, ZZ& s0, Loi& loi) const
+    {
+        // s = -d / delta (mod c): delta is coprime to c.
+        ZZ r(0);
+        if (c_ != 1) {
+            ZZ inv;
+            if (InvModStatus(inv, delta % c_, c_) != 0)
                 return false;
+            r = (c_ - d_ % c_) % c_ * inv % c_;
+        }
+        const ZZ sBas = (uBas_ + delta - 1) / delta, sHaut = uHaut_ / delta;
+        s0 = sBas + ((r - sBas) % c_ + c_) % c_;
+        if (s0 > sHaut)
+            return false;
+        loi = Loi(ZZ(1), (sHaut - s0) / c_ + 1, 1);
         return true;
     }
 
-    // At depth k: the values the walk of x(k+1) takes, one of them placed.
-    bool marche(int k, std::mt19937_64& alea, double& poids, double* solutions = nullptr)
+    // The value of x(n-2) whose u is given, when it is one of the range's.
+    bool valeur(const ZZ& u, ZZ& v) const
+    {
+        if (!divide(u + d_, c_))
+            return false;
+        v = (u + d_) / c_;
+        return v >= bas_ && v <= haut_ && (v - fond_) % z_ == 0;
+    }
+
+    // The probability of v under the mixture.
+    double probabilite(const ZZ& v) const
+    {
+        const double enT = 1 / places_.poids((v - fond_) / z_ + 1);
+        if (premiers_.empty())
+            return enT;
+        const ZZ u = c_ * v - d_;
+        const auto [delta, proba] = partie(u);
+        ZZ s0;
+        Loi loi(ZZ(1), ZZ(1), 0);
+        const double enS = proba > 0 && progression(delta, s0, loi) ? proba / loi.poids((u / delta - s0) / c_ + 1) : 0;
+        return (enT + enS) / 2;
+    }
+
+    ZZ z_, fond_, bas_, haut_, c_, d_, uBas_, uHaut_;
+    Loi places_;
+    std::vector<ZZ> premiers_;
+    std::vector<int> maxi_;
+};
+
+// A search on ZZ that only walks down, drawing the values it takes, and a
+// second one that counts the solutions under a prefix within a step budget.
+class Sondeur {
+public:
+    explicit Sondeur(const Demande& d)
+    {
+        r_.reglages.raccourcis = false;
+        prepare(r_, d, Mode::RELEVE);
+        depart_ = r_.zz;
+        prepare(compteur_, d, Mode::COMPTE);
+        compteur_.reglages.pasMax = limites::PAS_SONDE;
+    }
+    int n() const { return r_.pb.n; }
+    int z() const { return r_.pb.z; }
+    const Etat<ZZ>& etat() const { return r_.zz; }
+    // At the root of the search, or at its prefix.
+    void racine() { r_.zz = depart_; }
+    void place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr) { r_.place(k, x, minr); }
+
+    // The values the walk of x(k+1) takes from depth k, fond .. haut; the
+    // completion at its top, if any, added to *completions times poids
+    // (its subtree holds nothing else). False when it takes none, or when
+    // its numbers are too large to follow (the path is cut).
+    bool bornes(double poids, double* completions, ZZ& haut, ZZ& fond)
     {
         Etat<ZZ>& s = r_.zz;
         const Probleme& pb = r_.pb;
-        const int z = pb.z;
-        {
-            if (NTL::NumBits(s.D) > limites::BITS_SONDE) {
-                coupes++;
+        const int k = s.i;
+        if (NTL::NumBits(s.D) > limites::BITS_SONDE) {
+            coupes++;
+            return false;
+        }
+        haut = r_.maxi(s, k, s.D, s.N);
+        if (s.i < 0) {
+            s.i = k;
+            return false;
+        }
+        if (s.M != 0 && s.M * s.divis < s.divid)
+            return false;
+        if (s.reste == 0) {
+            if ((pb.type == 1 || s.cas2 == 1) && completions != nullptr)
+                *completions += poids;
+            haut -= pb.z;
+        }
+        if (pb.type == 1 ? s.x[k] > haut : s.x[k] >= haut)
+            return false;
+        fond = finDeMarche(pb, s.x, s.minr, k + 1, haut);
+        return haut >= fond && haut >= s.minr[k + 1];
+    }
+
+    // From the current depth down to n-3, each value drawn; false when the
+    // path dies or is cut.
+    bool descend(Alea& alea, double& poids, double* completions)
+    {
+        Etat<ZZ>& s = r_.zz;
+        while (s.i < n() - 3) {
+            ZZ haut, fond;
+            if (!bornes(poids, completions, haut, fond))
                 return false;
-            }
-            const ZZ haut0 = r_.maxi(s, k, s.D, s.N);
-            if (s.i < 0 || (s.M != 0 && s.M * s.divis < s.divid))
-                return false;
-            ZZ haut = haut0;
-            if (s.reste == 0 && (pb.type == 1 || s.cas2 == 1)) {
-                // The completion with the largest value: one solution,
-                // and that value's subtree holds nothing else.
-                if (solutions != nullptr)
-                    *solutions += poids;
-                haut -= z;
-            } else if (s.reste == 0) {
-                haut -= z;
-            }
-            if (pb.type == 1 ? s.x[k] > haut : s.x[k] >= haut)
-                return false;
-            const ZZ fond = finDeMarche(pb, s.x, s.minr, k + 1, haut);
-            fond_ = fond;
-            if (haut < fond || haut < s.minr[k + 1])
-                return false;
-            const ZZ valeurs = (haut - fond) / z + 1;
-            // The subtree of a value d steps above the bottom of the walk
-            // holds about d^-e prefixes, e = n - k - 3: a value is drawn
-            // with about that weight (an octave of d chosen by its share,
-            // then a value in it uniformly), and weighs the inverse of its
-            // probability.
-            const int e = pb.n - k - 3;
-            ZZ rang;
-            if (e <= 0 || valeurs < 4) {
-                RandomBnd(rang, valeurs, alea);
-                poids *= NTL::conv<double>(valeurs);
-            } else {
-                // Octave o holds 2^o values (the last one fewer), and its
-                // share 2^(o (1-e)) times its fullness: no overflow, however
-                // many octaves.
-                const long octaves = NTL::NumBits(valeurs);
-                std::vector<double> parts(octaves);
-                double somme = 0;
-                for (long o = 0; o < octaves; o++) {
-                    double plein = 1;
-                    if (o == octaves - 1) {
-                        const long decale = std::max(0L, o - 60);
-                        const ZZ dernieres = valeurs - (ZZ(1) << o) + 1;
-                        plein = NTL::conv<double>(dernieres >> decale) / std::ldexp(1.0, static_cast<int>(o - decale));
-                    }
-                    parts[o] = std::ldexp(plein, static_cast<int>(o * (1 - e)));
-                    somme += parts[o];
-                }
-                std::discrete_distribution<long> choix(parts.begin(), parts.end());
-                const long o = choix(alea);
-                const ZZ debutO = ZZ(1) << o;
-                ZZ finO = (ZZ(1) << (o + 1)) - 1;
-                if (finO > valeurs)
-                    finO = valeurs;
-                ZZ dans;
-                RandomBnd(dans, finO - debutO + 1, alea);
-                const ZZ d = debutO + dans;  // 1 .. valeurs, 1 at the bottom
-                rang = valeurs - d;
-                // Probability of this value: its octave's share, times the
-                // weight of the value within it.
-                poids *= std::ldexp(somme, static_cast<int>(std::min<long>(o * e, 1L << 20)));
-            }
-            s.x[k + 1] = haut - z * rang;
-            s.i = k + 1;
+            Loi loi(ZZ(1), (haut - fond) / r_.pb.z + 1, n() - s.i - 3);
+            const ZZ t = loi.tire(alea);
+            poids *= loi.poids(t);
+            s.x[s.i + 1] = fond + r_.pb.z * (t - 1);
+            s.i++;
             r_.plu(s);
         }
         return true;
     }
 
-    static void RandomBnd(ZZ& x, const ZZ& borne, std::mt19937_64& alea)
+    // The last level from depth n-3, over bas .. haut of the walk of x(n-2)
+    // whose bottom is fond: its prefixes, and its solutions estimated from
+    // `tirages` values drawn in 1/t (NaN when a count is past the budget).
+    void dernier(const ZZ& bas, const ZZ& haut, const ZZ& fond, int tirages, Alea& alea, double& prefixes,
+                 double& solutions, double& secondes)
     {
-        // Uniform below borne: 64 random bits at a time, then reduced (the
-        // bias is below 2^-64 times the size).
-        ZZ v(0);
-        for (long bits = 0; bits < NTL::NumBits(borne) + 64; bits += 64)
-            v = (v << 64) + NTL::conv<ZZ>(static_cast<unsigned long>(alea()));
-        x = v % borne;
+        const ZZ z(r_.pb.z);
+        prefixes = NTL::conv<double>((haut - bas) / z + 1);
+        solutions = 0;
+        if (tirages == 0)
+            return;
+        const double debut = cpu();
+        DernierNiveau loi(r_, bas, haut, fond);
+        for (int t = 0; t < tirages && !std::isnan(solutions); t++) {
+            if (inconnu) {
+                solutions = std::nan("");
+                break;
+            }
+            ZZ v;
+            double poids = 0;
+            if (loi.tire(alea, v, poids))
+                solutions += poids * paires(v);
+        }
+        solutions /= tirages;
+        secondes += cpu() - debut;
     }
 
+    // The solutions whose x(n-2) is v, under x1 .. x(n-3) where the walk
+    // stands; NaN past the step budget (numbers past the words).
+    double paires(const ZZ& v)
+    {
+        const int k = n() - 2;
+        Unite u;
+        u.k = k;
+        u.x.SetLength(k + 1);
+        u.minr.SetLength(k + 1);
+        for (int t = 0; t < k; t++)
+            u.x[t] = r_.zz.x[t];
+        for (int t = 0; t <= k; t++)
+            u.minr[t] = r_.zz.minr[t];
+        u.x[k] = u.bas = v;
+        try {
+            compteur_.pasFaits = 0;
+            return static_cast<double>(compteUnite(compteur_, u).bilan.nombre);
+        } catch (const TropDePas&) {
+            inconnu = true;
+            return std::nan("");
+        }
+    }
+
+    // The CPU seconds and prefixes of a count of up to `largeur` values of
+    // x(n-2) from `haut` down, as a real count closes them. Throws
+    // TropDePas past the step budget.
+    void mesure(const ZZ& haut, const ZZ& fond, long largeur, double& secondes, std::int64_t& prefixes)
+    {
+        const int k = n() - 2;
+        Unite u;
+        u.k = k;
+        u.x.SetLength(k + 1);
+        u.minr.SetLength(k + 1);
+        for (int t = 0; t <= k; t++) {
+            u.x[t] = t < k ? r_.zz.x[t] : haut;
+            u.minr[t] = r_.zz.minr[t];
+        }
+        u.bas = std::max(fond, haut - (largeur - 1) * r_.pb.z);
+        compteur_.compteurs = Compteurs();
+        compteur_.pasFaits = 0;
+        const double debut = cpu();
+        compteUnite(compteur_, u);
+        secondes += cpu() - debut;
+        prefixes += compteur_.compteurs.n[PREFIXES];
+    }
+
+    std::int64_t coupes = 0;
+    // A count went past its step budget: the solutions are unknown, and
+    // no more are counted.
+    bool inconnu = false;
+
+private:
     Recherche r_, compteur_;
-    ZZ fond_;  // the last value of the walk drawn from
+    Etat<ZZ> depart_;
 };
 
-}  // namespace
-
-namespace {
-
 // Paths of n unknowns that fit in the levels allowed, at least one.
-long sondesPermises(const Probleme& pb, double niveaux, long voulues)
+long sondesPermises(int n, double niveaux, long voulues)
 {
-    return std::max(1L, std::min(voulues, static_cast<long>(niveaux / pb.n)));
+    return std::max(1L, std::min(voulues, static_cast<long>(niveaux / n)));
+}
+
+// One stratum: a unit of the cut, its paths drawing the value of the
+// unit's unknown uniformly in its range (a range of x(n-2) is the last
+// level itself), going down to n-3, then estimating the last level: the
+// means over the paths of the prefixes and solutions, and the variances of
+// those means. A path that dies adds nothing.
+struct Strate {
+    double prefixes = 0, varPrefixes = 0, solutions = 0, varSolutions = 0;
+};
+
+Strate echantillonne(Sondeur& s, const Unite& u, int chemins, int tirages, Alea& alea, double& secondes)
+{
+    const int n = s.n();
+    const ZZ z(s.z());
+    std::vector<double> p(static_cast<std::size_t>(chemins), 0.0), q(p);
+    (void)n;
+    for (std::size_t c = 0; c < p.size(); c++) {
+        double poids = 1, completions = 0, prefixes = 0, solutions = 0;
+        if (u.k == -2) {
+            s.racine();
+        } else {
+            const ZZ largeur = (u.x[u.k] - u.bas) / z + 1;
+            Vec<ZZ> x = u.x;
+            x[u.k] = u.bas + z * uniforme(largeur, alea);
+            s.place(u.k, x, u.minr);
+            poids = NTL::conv<double>(largeur);
+        }
+        ZZ haut, fond;
+        if (s.descend(alea, poids, &completions) && s.bornes(poids, &completions, haut, fond)) {
+            s.dernier(fond, haut, fond, tirages, alea, prefixes, solutions, secondes);
+            p[c] = poids * prefixes;
+            q[c] = poids * solutions;
+        }
+        q[c] += completions;
+    }
+    auto moyenne = [&](const std::vector<double>& v, double& m, double& var) {
+        double s1 = 0, s2 = 0;
+        for (double y : v) {
+            s1 += y;
+            s2 += y * y;
+        }
+        const double k = static_cast<double>(v.size());
+        m = s1 / k;
+        var = k > 1 ? std::max(0.0, (s2 / k - m * m) / (k - 1)) : 0;
+    };
+    Strate st;
+    moyenne(p, st.prefixes, st.varPrefixes);
+    moyenne(q, st.solutions, st.varSolutions);
+    return st;
+}
+
+// Counts of at most two unknowns, under a prefix of n-2 values or more, or
+// settled without a search: counted, within a step budget.
+bool exacte(const Demande& d, Estimation& e)
+{
+    struct Verdicts : Sortie {
+        Verdict dernier = Verdict::TRIVIAL;
+        void verdict(Verdict v, const Recherche&) override { dernier = v; }
+        void entete(const ZZ&) override {}
+        void ligne(std::int64_t, const Vec<ZZ>&, int) override {}
+        void ligneVide() override {}
+        ZZ pause() override { return ZZ(0); }
+        void resultat(const Recherche&) override {}
+    } verdicts;
+    Recherche r(&verdicts);
+    prepare(r, d, Mode::COMPTE);
+    const auto exact = [](Grandeur& g, double v) { g.valeur = g.bas = g.haut = v; };
+    if (r.exeptions() == 2) {
+        exact(e.prefixes, 0);
+        exact(e.solutions, verdicts.dernier == Verdict::UNIQUE ? 1 : 0);
+        return true;
+    }
+    if (d.n > 2 && static_cast<int>(d.prefixe.size()) < d.n - 2)
+        return false;
+    exact(e.prefixes, 1);
+    r.reglages.pasMax = limites::PAS_EXACT;
+    try {
+        r.versMots();
+        while (r.i() >= 0)
+            r.pas();
+        exact(e.solutions, static_cast<double>(r.bilan.nombre));
+    } catch (const TropDePas&) {
+        e.solutions = Grandeur();  // its numbers are past the words
+    }
+    return true;
 }
 
 }  // namespace
 
-double estimePrefixes(const Probleme& pb, int sondes, std::uint64_t graine, std::int64_t* coupes)
+double estimePrefixes(const Demande& d, int sondes, std::uint64_t graine, std::int64_t* coupes)
 {
-    if (pb.n < 3)
+    if (d.n < 3 || static_cast<int>(d.prefixe.size()) >= d.n - 2)
         return 1;
-    Sondeur s(pb);
-    std::mt19937_64 alea(graine);
-    const long nombre = sondesPermises(pb, limites::NIVEAUX_SONDES, sondes);
-    double total = 0;
+    Sondeur s(d);
+    Alea alea(graine);
+    const long nombre = sondesPermises(d.n, limites::NIVEAUX_SONDES, sondes);
+    double total = 0, secondes = 0;
     for (long t = 0; t < nombre; t++) {
         s.racine();
-        double poids = 1, secondes = 0;
-        if (s.descend(alea, poids, nullptr, secondes))
-            total += poids;
+        double poids = 1, prefixes = 0, solutions = 0;
+        ZZ haut, fond;
+        if (s.descend(alea, poids, nullptr) && s.bornes(poids, nullptr, haut, fond)) {
+            s.dernier(fond, haut, fond, 0, alea, prefixes, solutions, secondes);
+            total += poids * prefixes;
+        }
     }
     if (coupes != nullptr)
         *coupes += s.coupes;
     return total / static_cast<double>(nombre);
 }
 
-Estimation estime(const Probleme& pb, double unite, int travailleurs)
+namespace {
+
+// The strata: the units of a cut into about `voulues` units, STRATES_MAX
+// at most (where the cut's estimates along one path and the coarse count
+// along random ones disagree by far, coarser units until they are few
+// enough).
+std::vector<Unite> strates(const Recherche& racine, double taille)
 {
-    (void)travailleurs;
-    const auto debut = std::chrono::steady_clock::now();
-    Estimation e;
-    if (pb.n < 3) {
-        e.prefixes = e.prefixesBas = e.prefixesHaut = 1;
-        return e;
+    const int n = racine.pb.n;
+    // Three unknowns or a prefix of n-3 values: one stratum, the node
+    // itself, whose last level is drawn whole.
+    if (racine.zz.i >= n - 3) {
+        Unite u;
+        u.k = -2;
+        return {u};
     }
-    // Strata: the units of a cut some ten thousand times coarser than the
-    // prefixes, each sampled by the same number of paths.
-    std::int64_t coupes = 0;
-    const double grossier = estimePrefixes(pb, 4096, 0x5eed, &coupes);
-    // A count out of reach, or whose paths were cut (its coarse estimate
-    // is then too low to size strata by), is one stratum: only its order
-    // of magnitude is told.
-    const bool uneStrate = coupes > 0 || !(grossier <= limites::PREFIXES_STRATES);
-    const int parStrate =
-        uneStrate ? static_cast<int>(std::max(2L, sondesPermises(pb, limites::NIVEAUX_SONDES, 4096))) : 16;
-    const double voulues =
-        static_cast<double>(sondesPermises(pb, limites::NIVEAUX_ESTIMATION_LONGUE, 16384 * parStrate) / parStrate);
-    double taille = uneStrate ? HUGE_VAL : std::max(1.0, grossier / std::max(1.0, voulues));
-    bool inconnues = false;
-    Recherche racine;
-    racine.pb = pb;
-    racine.mode = Mode::COMPTE;
-    racine.dimensionneEtat();
-    racine.prepareProbleme();
-    racine.zz.i = 0;
-    racine.zz.N = 0;
-    racine.zz.D = 1;
-    if (pb.s > 0)
-        racine.placePrefixe(pb.x2, pb.s);
-    // The cut estimates along one path, the coarse count along random
-    // ones: where they disagree by far, coarser strata until they are few
-    // enough.
     for (;;) {
-        Decoupe essai(racine, taille);
+        Decoupe essai(racine, taille, n - 3);
         Unite u;
         std::int64_t nombre = 0;
         while (nombre <= limites::STRATES_MAX && essai.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE)
@@ -306,92 +553,142 @@ Estimation estime(const Probleme& pb, double unite, int travailleurs)
             break;
         taille *= 16;
     }
-    Decoupe decoupe(racine, taille);
-    Sondeur sondeur(pb);
-    std::mt19937_64 alea(20261207);
-    double varPrefixes = 0, varSolutions = 0, secondes = 0;
-    std::vector<std::pair<Unite, double>> strates;
+    std::vector<Unite> liste;
+    Decoupe decoupe(racine, taille, n - 3);
     Unite u;
-    for (;;) {
-        const Decoupe::Etape etape = decoupe.suivante(u, std::int64_t(1) << 62);
-        if (etape != Decoupe::UNITE)
-            break;
-        e.solutions += static_cast<double>(u.avant.size());
+    while (decoupe.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE)
+        liste.push_back(std::move(u));
+    // The solutions the cut met between units, and after the last one.
+    liste.emplace_back();
+    liste.back().k = -1;
+    liste.back().avant = std::move(decoupe.finales);
+    return liste;
+}
+
+// The prefixes and solutions of the count of d, from `chemins` paths in
+// each stratum, `tirages` values of the last level drawn for each path.
+void sonde(const Demande& d, double taille, double voulues, int chemins, int tirages, Estimation& e,
+           std::vector<double>& parts, std::vector<Unite>& liste, double& secondes)
+{
+    Recherche racine;
+    prepare(racine, d, Mode::COMPTE);
+    liste = strates(racine, taille);
+    // The paths asked for, shared among the strata; one stratum alone, a
+    // node whose draws are all at its last level, takes fewer.
+    const double total = liste.size() == 1 ? chemins * voulues / 16 : chemins * voulues;
+    chemins = static_cast<int>(std::max(2.0, std::floor(total / static_cast<double>(liste.size()))));
+    Sondeur s(d);
+    Alea alea(20261207);
+    double prefixes = 0, solutions = 0, varP = 0, varS = 0;
+    for (const Unite& u : liste) {
+        solutions += static_cast<double>(u.avant.size());
+        if (u.k == -1)
+            continue;
+        const Strate st = echantillonne(s, u, chemins, tirages, alea, secondes);
+        prefixes += st.prefixes;
+        solutions += st.solutions;
+        varP += st.varPrefixes;
+        varS += st.varSolutions;
+        parts.push_back(st.prefixes);
         e.strates++;
-        const ZZ valeurs = (u.x[u.k] - u.bas) / pb.z + 1;
-        const double largeur = NTL::conv<double>(valeurs);
-        double s1 = 0, s2 = 0, t1 = 0, t2 = 0;
-        for (int t = 0; t < parStrate; t++) {
-            Vec<ZZ> x = u.x;
-            ZZ tirage(static_cast<long>(alea() % 0x7fffffffffffffffull));
-            x[u.k] = u.x[u.k] - pb.z * (tirage % valeurs);
-            sondeur.place(u.k, x, u.minr);
-            double poids = largeur, solutions = 0;
-            if (sondeur.descend(alea, poids, inconnues ? nullptr : &solutions, secondes)) {
-                s1 += poids;
-                s2 += poids * poids;
-            } else {
-                poids = 0;
-            }
-            if (std::isnan(solutions))
-                inconnues = true;
-            t1 += solutions;
-            t2 += solutions * solutions;
-            e.sondes++;
-        }
-        const double m = parStrate;
-        strates.emplace_back(u, s1 / m);
-        e.prefixes += s1 / m;
-        e.solutions += t1 / m;
-        varPrefixes += std::max(0.0, (s2 / m - (s1 / m) * (s1 / m)) / (m - 1));
-        varSolutions += std::max(0.0, (t2 / m - (t1 / m) * (t1 / m)) / (m - 1));
+        e.sondes += chemins;
     }
-    e.solutions += static_cast<double>(decoupe.finales.size());
-    // Weights past the doubles: the count is infinite as far as it can tell.
-    if (!std::isfinite(e.prefixes) || !std::isfinite(varPrefixes))
-        e.prefixes = varPrefixes = HUGE_VAL;
-    if (!std::isfinite(varSolutions) && !std::isnan(e.solutions))
-        e.solutions = varSolutions = HUGE_VAL;
-    const double ecartP = 1.96 * std::sqrt(varPrefixes), ecartS = 1.96 * std::sqrt(varSolutions);
-    e.prefixesBas = std::isfinite(ecartP) ? std::max(0.0, e.prefixes - ecartP) : 0;
-    e.prefixesHaut = e.prefixes + ecartP;
-    e.solutionsBas = std::isfinite(ecartS) ? std::max(0.0, e.solutions - ecartS) : 0;
-    e.solutionsHaut = e.solutions + ecartS;
-    if (inconnues)
-        e.solutions = e.solutionsBas = e.solutionsHaut = std::nan("");
-    e.unites = std::max(1.0, e.prefixes / unite);
-    // The cost of a prefix as a count pays it: ranges of consecutive
-    // prefixes closed, in strata drawn by their share of the prefixes.
-    std::vector<double> poids;
-    for (const auto& st : strates)
-        poids.push_back(st.second);
-    double mesurees = 0;
+    e.coupes = std::min<std::int64_t>(s.coupes, e.sondes);
+    const auto intervalle = [](Grandeur& g, double v, double var) {
+        const double ecart = 1.96 * std::sqrt(var);
+        g.valeur = v;
+        g.bas = std::max(0.0, v - ecart);
+        g.haut = v + ecart;
+    };
+    intervalle(e.prefixes, prefixes, varP);
+    intervalle(e.solutions, solutions, varS);
+}
+
+// The CPU time of closing one prefix, as a count pays it: ranges of 4096
+// consecutive values of x(n-2) closed, in strata drawn by their share of
+// the prefixes. NaN when nothing could be measured.
+double cout(const Demande& d, const std::vector<Unite>& liste, const std::vector<double>& parts)
+{
+    if (parts.empty())
+        return std::nan("");
+    Sondeur s(d);
+    Alea alea(20261208);
+    std::discrete_distribution<std::size_t> choix(parts.begin(), parts.end());
+    double secondes = 0;
     std::int64_t fermes = 0;
-    bool coutInconnu = false;
-    if (!strates.empty() && e.prefixes > 0) {
-        std::discrete_distribution<std::size_t> choix(poids.begin(), poids.end());
+    const ZZ z(s.z());
+    try {
         for (int t = 0; t < 64; t++) {
-            const Unite& st = strates[choix(alea)].first;
-            Vec<ZZ> x = st.x;
-            const ZZ valeurs = (st.x[st.k] - st.bas) / pb.z + 1;
-            x[st.k] = st.x[st.k] - pb.z * (ZZ(static_cast<long>(alea() >> 1)) % valeurs);
-            sondeur.place(st.k, x, st.minr);
-            try {
-                sondeur.mesure(alea, 4096, mesurees, fermes);
-            } catch (const TropDePas&) {
-                coutInconnu = true;
-                break;
+            const Unite& u = liste[choix(alea)];
+            double poids = 1;
+            ZZ haut, fond;
+            if (u.k == -2) {
+                s.racine();
+            } else {
+                Vec<ZZ> x = u.x;
+                x[u.k] = u.x[u.k] - z * uniforme((u.x[u.k] - u.bas) / z + 1, alea);
+                s.place(u.k, x, u.minr);
             }
+            if (s.descend(alea, poids, nullptr) && s.bornes(poids, nullptr, haut, fond))
+                s.mesure(haut - z * uniforme((haut - fond) / z + 1, alea), fond, 4096, secondes, fermes);
+        }
+    } catch (const TropDePas&) {
+        return std::nan("");
+    }
+    return fermes > 0 ? 1e9 * secondes / static_cast<double>(fermes) : std::nan("");
+}
+
+}  // namespace
+
+Estimation estime(const Demande& d, double unite)
+{
+    const auto debut = std::chrono::steady_clock::now();
+    Estimation e;
+    if (!exacte(d, e)) {
+        std::int64_t coupes = 0;
+        const double grossier = estimePrefixes(d, 4096, 0x5eed, &coupes);
+        const long sondes = sondesPermises(d.n, limites::NIVEAUX_SONDES, 4096);
+        if (coupes > 0) {
+            // Paths past the sizes they can follow: the coarse count of the
+            // others is a lower bound, and that is all there is to know.
+            e.prefixes.valeur = grossier * static_cast<double>(sondes) / static_cast<double>(sondes - std::min(coupes, sondes - 1));
+            e.sondes = sondes;
+            e.coupes = std::min<std::int64_t>(coupes, sondes);
+            e.strates = 1;
+        }
+        // A count out of reach is one stratum: only its order of magnitude
+        // is told.
+        const bool uneStrate = !(grossier <= limites::PREFIXES_STRATES);
+        // About 16384 strata of 8 paths, fewer paths for thousands of
+        // unknowns.
+        const int chemins = 8;
+        const double voulues =
+            static_cast<double>(sondesPermises(d.n, limites::NIVEAUX_ESTIMATION_LONGUE, 16384L * chemins) / chemins);
+        const double taille = uneStrate ? HUGE_VAL : std::max(1.0, grossier / std::max(1.0, voulues));
+        std::vector<double> parts;
+        std::vector<Unite> liste;
+        double secondes = 0;
+        if (coupes == 0) {
+            sonde(d, taille, voulues, chemins, 8, e, parts, liste, secondes);
+            e.nsParPrefixe = cout(d, liste, parts);
         }
     }
-    // Nothing measured under paths that were cut: the cost is unknown too.
-    if (fermes == 0 && coupes + sondeur.coupes > 0)
-        coutInconnu = true;
-    e.nsParPrefixe = coutInconnu ? std::nan("") : fermes > 0 ? 1e9 * mesurees / static_cast<double>(fermes) : 0;
-    e.heures = e.prefixes * e.nsParPrefixe / 3.6e12;
-    e.heuresBas = e.prefixesBas * e.nsParPrefixe / 3.6e12;
-    e.heuresHaut = e.prefixesHaut * e.nsParPrefixe / 3.6e12;
-    e.coupes = coupes + sondeur.coupes;
+    // Past the doubles, nothing is known; paths cut leave the prefixes a
+    // lower bound (when there are any), and the rest unknown.
+    for (Grandeur* g : {&e.prefixes, &e.solutions})
+        if (!std::isfinite(g->valeur) || !std::isfinite(g->haut))
+            *g = Grandeur();
+    if (e.coupes > 0) {
+        e.prefixes.auMoins = true;
+        e.prefixes.bas = e.prefixes.haut = std::nan("");
+        if (!(e.prefixes.valeur > 0))
+            e.prefixes.valeur = std::nan("");
+        e.solutions = Grandeur();
+        e.nsParPrefixe = std::nan("");
+    }
+    e.unites = e.prefixes.connue() ? std::max(1.0, std::ceil(e.prefixes.valeur / unite)) : std::nan("");
+    const double h = e.nsParPrefixe / 3.6e12;
+    e.heures = {e.prefixes.valeur * h, e.prefixes.bas * h, e.prefixes.haut * h, e.prefixes.auMoins};
     e.secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     return e;
 }

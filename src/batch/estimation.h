@@ -1,35 +1,39 @@
 // Estimates of the size of a count before doing it: random paths down the
-// search tree (Knuth's estimator of a backtracking tree), each value drawn
-// uniformly among those the walk of its unknown takes, the pairs of the
-// prefix reached counted exactly; stratified by the work units of a coarse
-// cut, so that the heavy subtrees are sampled apart.
+// search tree (Knuth's estimator of a backtracking tree), stratified by the
+// work units of a coarse cut, the pairs of the prefixes reached counted
+// exactly. Counts of at most two unknowns, or settled without a search, are
+// exact.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
-#include "search/probleme.h"
+#include "batch/demande.h"
 
-struct Estimation {
-    double prefixes = 0, prefixesBas = 0, prefixesHaut = 0;
-    double solutions = 0, solutionsBas = 0, solutionsHaut = 0;
-    double unites = 0;
-    double nsParPrefixe = 0;  // CPU time of closing one prefix, measured
-    double heures = 0, heuresBas = 0, heuresHaut = 0;  // core-hours
-    std::int64_t sondes = 0, strates = 0;
-    // Paths stopped on numbers too large to follow: when there are any,
-    // the prefixes (and all that follows from them) are only lower bounds.
-    std::int64_t coupes = 0;
-    double secondes = 0;
-    // The solutions and the cost are NaN when a prefix met could not be
-    // counted within the step budget (its numbers are past the words).
+// One quantity estimated, with its 95 % interval. NaN: unknown. `auMoins`:
+// paths were cut short, so that only a lower bound is known.
+struct Grandeur {
+    double valeur = NAN, bas = NAN, haut = NAN;
+    bool auMoins = false;
+    bool connue() const { return !std::isnan(valeur); }
 };
 
-// The number of prefixes x1 .. x(n-2), from `sondes` random paths drawn
-// with the seed `graine` (so that it is the same every time), fewer for
-// thousands of unknowns; the paths stopped on too large numbers are added
-// to `coupes`.
-double estimePrefixes(const Probleme& pb, int sondes, std::uint64_t graine, std::int64_t* coupes = nullptr);
+struct Estimation {
+    Grandeur prefixes, solutions, heures;  // heures: core-hours
+    double unites = NAN;                   // work units of the count
+    double nsParPrefixe = NAN;             // CPU time of closing one prefix, measured
+    std::int64_t sondes = 0, strates = 0;
+    // Paths stopped on numbers too large to follow (at most one per path).
+    std::int64_t coupes = 0;
+    double secondes = 0;
+};
 
-// The estimate of the whole count, with 95 % intervals; `unite` is the
-// size of its work units.
-Estimation estime(const Probleme& pb, double unite, int travailleurs);
+// The number of prefixes x1 .. x(n-2) of the count of d, from `sondes`
+// random paths drawn with the seed `graine` (so that it is the same every
+// time), fewer for thousands of unknowns; the paths stopped on too large
+// numbers are added to `coupes`.
+double estimePrefixes(const Demande& d, int sondes, std::uint64_t graine, std::int64_t* coupes = nullptr);
+
+// The estimate of the whole count of d, whose work units hold `unite`
+// prefixes each.
+Estimation estime(const Demande& d, double unite);

@@ -70,9 +70,10 @@ double estime(const Probleme& pb, int k, const ZZ& c0, const ZZ& d0, const ZZ& a
     return e;
 }
 
-Decoupe::Decoupe(const Recherche& r, double taille)
-    : marche_(std::make_unique<Recherche>()), taille_(taille)
+Decoupe::Decoupe(const Recherche& r, double taille, int profondeur)
+    : marche_(std::make_unique<Recherche>()), taille_(taille), profondeur_(profondeur > 0 ? profondeur : r.pb.n - 2)
 {
+    ASSERT_LIMITE(profondeur_ >= 1 && profondeur_ <= r.pb.n - 2);
     Recherche& m = *marche_;
     m.pb = r.pb;
     m.reglages = r.reglages;
@@ -116,16 +117,16 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
         }
         const int k = s.i;
         const bool scinde = k >= 1 && k == profondeurScinde_ && s.x[k] < scinde_;
-        if (k >= 1 && k <= n - 2 && !scinde) {
+        if (k >= 1 && k <= profondeur_ && !scinde) {
             ZZ c, d;
             reste(k - 1, c, d);
             const ZZ haut = s.x[k];
             const double e = (k == n - 2) ? 1 : estime(pb, k, c, d, haut);
-            if (k < n - 2 && e > taille_) {
+            if (k < profondeur_ && e > taille_) {
                 scinde_ = s.x[k];
                 profondeurScinde_ = k;
             }
-            if (k == n - 2 || e <= taille_) {
+            if (k == profondeur_ || e <= taille_) {
                 // The last value of the walk of x_k (one value when the
                 // first check of a backtrack ends the search).
                 const ZZ fond = s.x[1] >= s.minr[1] ? finDeMarche(pb, s.x, s.minr, k, haut) : haut;
@@ -135,7 +136,9 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
                 ZZ nombre(1);
                 double estimation = e;
                 if (k == n - 2) {
-                    const ZZ plafond = NTL::conv<ZZ>(std::max(1.0, std::floor(taille_)));
+                    // A size past 2^62 (or infinite: one unit for all) takes
+                    // every value.
+                    const ZZ plafond = taille_ < 0x1p62 ? NTL::conv<ZZ>(std::max(1.0, std::floor(taille_))) : valeurs;
                     nombre = valeurs < plafond ? valeurs : plafond;
                     estimation = NTL::conv<double>(nombre);
                 } else {

@@ -40,8 +40,9 @@ public:
         ATTENTE,  // no unit yet after the steps allowed: ask again later
     };
     // The rest of the search r, which stands at a forward step at a depth
-    // of at most n-2, in units of about `taille` estimated prefixes.
-    Decoupe(const Recherche& r, double taille);
+    // of at most n-2, in units of about `taille` estimated prefixes, each
+    // a range of an unknown at depth `profondeur` at most (n-2 when 0).
+    Decoupe(const Recherche& r, double taille, int profondeur = 0);
     ~Decoupe();
     // The next unit, within `pas` steps of the cutting walk: a walk that
     // units do not cover (values passed by one by one, under a bound)
@@ -54,6 +55,7 @@ public:
 private:
     std::unique_ptr<Recherche> marche_;
     double taille_;
+    int profondeur_;
     std::int64_t indice_ = 0;
     // What the walk knows of the values above where it stands: a step of
     // the walk changes no value above the depth it ends at.

@@ -82,6 +82,10 @@ constexpr long BITS_SONDE = 1 << 14;
 // than the estimate gains from it, and an estimate must end in seconds.
 constexpr double NIVEAUX_SONDES = 4096 * 16;
 constexpr double NIVEAUX_ESTIMATION_LONGUE = 16384 * 16 * 16;
+// The estimate draws values of x(n-2) whose u = c v - d (c/d: what remains
+// before it) is made mostly of the primes of d: numbers made of those
+// primes, at most this many, the smallest first (a path builds them once).
+constexpr std::size_t PARTIES_MAX = 4096;
 // Strata of an estimate at most (n = 9 takes about 34000).
 constexpr std::int64_t STRATES_MAX = 65536;
 // Past this many prefixes (thousands of core-years at a microsecond each),
@@ -92,6 +96,10 @@ constexpr double PREFIXES_STRATES = 1e18;
 // met by the estimator: past them, its numbers are beyond the words, the
 // pairs are walked one by one, and the count is left unknown.
 constexpr std::int64_t PAS_SONDE = 1 << 20;
+// An estimate of a count of one prefix (at most two unknowns, or under a
+// prefix of n-2 values) counts it within this many steps, a few seconds;
+// past them its numbers are past the words, and the count is unknown.
+constexpr std::int64_t PAS_EXACT = std::int64_t(1) << 22;
 // Steps of the search before a count is shared between threads: smaller
 // searches end sooner than the threads would start.
 constexpr std::int64_t PAS_AVANT_PARTAGE = 200000;
