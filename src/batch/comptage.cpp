@@ -133,11 +133,17 @@ namespace {
 // save that fails is told once, and tried again at the next one.
 class Sauvegarde {
 public:
-    Sauvegarde(const Demande& d, double unite) : d_(d), unite_(unite)
+    // Before any work: the checkpoint file checked and locked, and the
+    // signals that end the run taken.
+    explicit Sauvegarde(const Demande& d) : d_(d)
     {
-        if (!d.point.empty())
-            fichier_ = std::make_unique<FichierPoint>(d.point);
+        if (d.point.empty())
+            return;
+        fichier_ = std::make_unique<FichierPoint>(d.point);
+        interruption_ = std::make_unique<Interruption>();
     }
+    // The size of the units, once known: part of what the file must match.
+    void unite(double u) { unite_ = u; }
     bool active() const { return fichier_ != nullptr; }
     void ecris(const Point& p)
     {
@@ -152,6 +158,16 @@ public:
             echec_ = true;
         }
     }
+    // A signal before any work ends the run, the file left as it was.
+    void avantTravail()
+    {
+        const int signal = Interruption::recu();
+        if (signal == 0)
+            return;
+        if (fichier_)
+            fichier_->libere();
+        Interruption::termine(signal);
+    }
     // A signal ends the run: what is finished is saved first.
     void surSignal(const Point& p)
     {
@@ -165,8 +181,9 @@ public:
 
 private:
     const Demande& d_;
-    double unite_;
+    double unite_ = 0;
     std::unique_ptr<FichierPoint> fichier_;
+    std::unique_ptr<Interruption> interruption_;
     bool echec_ = false;
 };
 
@@ -177,7 +194,7 @@ Total sansUnites(const Demande& d, Recherche& r, const Lignes& verdicts, bool re
     const auto debut = Horloge::now();
     if (!d.reprise.empty())
         lisPoint(d.reprise, d, 0);
-    Sauvegarde sauvegarde(d, 0);
+    Sauvegarde sauvegarde(d);
     Total t;
     t.tranche = d.tranche;
     t.tranches = d.tranches;
@@ -217,14 +234,13 @@ Total compte(const Demande& d, Atelier* atelier)
     if (regle || pb.n < 3)
         return sansUnites(d, r, verdicts, regle);
 
+    Sauvegarde sauvegarde(d);
     const double taille = d.unite > 0 ? d.unite : tailleUnite(d);
+    sauvegarde.unite(taille);
     Point point;
     if (!d.reprise.empty())
         point = lisPoint(d.reprise, d, taille);
-    Sauvegarde sauvegarde(d, taille);
-    std::unique_ptr<Interruption> interruption;
-    if (sauvegarde.active())
-        interruption = std::make_unique<Interruption>();
+    sauvegarde.avantTravail();
     // The units of the whole count, and the work of this shard.
     Total t;
     double travail = 0;
@@ -238,8 +254,8 @@ Total compte(const Demande& d, Atelier* atelier)
                 travail += u.estimation;
                 miennes++;
             }
-            if ((t.unites & 1023) == 0 && Interruption::recu() != 0)
-                Interruption::termine(Interruption::recu());  // nothing done yet
+            if ((t.unites & 1023) == 0)
+                sauvegarde.avantTravail();
         }
     }
 

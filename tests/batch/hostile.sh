@@ -78,11 +78,13 @@ ls point.* autre.* 2> /dev/null && { echo "lock or temporary files left behind";
 # the signal's, and the count resumes to the totals of a run never stopped.
 # (Job control, or background jobs would start with SIGINT ignored.)
 set -m
+signale=(8 1 -j 2 --shard 1/8)  # some seconds more
+"$exe" "${signale[@]}" --json > entier
 for signal in TERM INT HUP; do
   rm -f sig
-  "$exe" "${long[@]}" --checkpoint sig --every 1000 --json > /dev/null &
+  "$exe" "${signale[@]}" --checkpoint sig --every 1000 --json > /dev/null &
   pid=$!
-  sleep 1
+  sleep 2
   debut=$(date +%s%N)
   kill -$signal $pid
   wait $pid
@@ -91,8 +93,8 @@ for signal in TERM INT HUP; do
   [ "$s" = $((128 + $(kill -l $signal))) ] && [ "$ms" -lt 2000 ] && [ -s sig ] && [ ! -e sig.lock ] ||
     { echo "SIG$signal: status $s after $ms ms, checkpoint $(ls sig* 2>&1)"; fail=1; }
   grep -q '"finished":\[\]' sig && grep -q '"next":0,' sig && { echo "SIG$signal: nothing saved"; fail=1; }
-  "$exe" "${long[@]}" --resume sig --checkpoint sig --json > repris
-  cmp -s <(sed 's/"seconds":[^,]*,//' premier) <(sed 's/"seconds":[^,]*,//' repris) ||
+  "$exe" "${signale[@]}" --resume sig --checkpoint sig --json > repris
+  cmp -s <(sed 's/"seconds":[^,]*,//' entier) <(sed 's/"seconds":[^,]*,//' repris) ||
     { echo "SIG$signal then resume: totals differ"; fail=1; }
 done
 set +m
