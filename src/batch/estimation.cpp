@@ -177,7 +177,7 @@ private:
                 return false;
             factorise(NTL::conv<unsigned long>(v), f, rho);
             for (int k = 0; k < f.nb; k++)
-                candidats.push_back(f.p[k]);
+                candidats.push_back(static_cast<u64>(f.p[k]));
             return true;
         };
         bool tous = ajoute(r.pb.Q);

@@ -63,7 +63,7 @@ struct ModuloFlottant {
     using Residu = double;
     double c, inverse;
     explicit ModuloFlottant(u64 m) : c(static_cast<double>(m)), inverse(1.0 / static_cast<double>(m)) {}
-    EN_LIGNE Residu residu(u64 v, u64 m) const { return static_cast<double>(v < m ? v : v % m); }
+    EN_LIGNE Residu residu(u128 v, u64 m) const { return static_cast<double>(static_cast<u64>(v < m ? v : v % m)); }
     EN_LIGNE Multiplicateur facteur(Residu w) const { return {w, w * inverse}; }
     EN_LIGNE Residu mul(Residu a, Multiplicateur m) const { return produit(a, m, c); }
     EN_LIGNE void muls(Residu* dest, const Residu* src, std::size_t n, Multiplicateur m) const
@@ -87,7 +87,7 @@ struct ModuloEntier {
     };
     u64 c;
     explicit ModuloEntier(u64 m) : c(m) {}
-    Residu residu(u64 v, u64 m) const { return v < m ? v : v % m; }
+    Residu residu(u128 v, u64 m) const { return static_cast<u64>(v < m ? v : v % m); }
     Facteur facteur(Residu w) const { return {w}; }
     Residu mul(Residu a, Facteur m) const { return static_cast<u64>(static_cast<u128>(a) * m.w % c); }
     void muls(Residu* dest, const Residu* src, std::size_t n, Facteur m) const
@@ -108,7 +108,7 @@ void parcours(const Facteurs& fd, int k, u128 v, u64 r, u64 c, const u64 pr[], u
             sortie.push_back(v);
         return;
     }
-    const u64 p = fd.p[k];
+    const u128 p = fd.p[k];
     for (int e = 0;; e++) {
         parcours(fd, k + 1, v, r, c, pr, cible, lo, hi, sortie);
         if (e == 2 * fd.e[k] || v > hi / p)
@@ -135,7 +135,7 @@ void Diviseurs::directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, 
 {
     u64 pr[limites::PREMIERS_MAX];
     for (int k = 0; k < fd.nb; k++)
-        pr[k] = fd.p[k] % c;
+        pr[k] = static_cast<u64>(fd.p[k] % c);
     parcours(fd, 0, 1, 1 % c, c, pr, cible, lo, hi, sortie);
 }
 

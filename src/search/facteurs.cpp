@@ -6,9 +6,9 @@
 #include <cmath>
 #include <numeric>
 
-namespace {
+#include <NTL/ZZ.h>
 
-using u128 = unsigned __int128;
+namespace {
 
 u64 mulmod(u64 a, u64 b, u64 m) { return static_cast<u64>(static_cast<u128>(a) * b % m); }
 
@@ -186,6 +186,109 @@ void factorise(u64 v, Facteurs& f, std::int64_t& compteRho)
         f.ajoute(reste[k], static_cast<int>(l - k));
         k = l;
     }
+}
+
+namespace {
+
+NTL::ZZ enZZ128(u128 v)
+{
+    NTL::ZZ z = NTL::conv<NTL::ZZ>(static_cast<unsigned long>(v >> 64));
+    z <<= 64;
+    z += NTL::conv<NTL::ZZ>(static_cast<unsigned long>(v));
+    return z;
+}
+
+u128 enU128(const NTL::ZZ& z)
+{
+    return (static_cast<u128>(NTL::conv<unsigned long>(z >> 64)) << 64) |
+           NTL::conv<unsigned long>(NTL::trunc_ZZ(z, 64));
+}
+
+// A non-trivial factor of the odd composite v past 64 bits (Brent's cycle
+// finding on ZZ), or 0 past the budget of steps.
+u128 rhoGrand(u128 v128)
+{
+    const NTL::ZZ v = enZZ128(v128);
+    std::int64_t pas = 0;
+    for (long c = 1; c < 64; c++) {
+        NTL::ZZ y(2), x, g(1), q(1), ys, t;
+        for (long r = 1; g == 1; r <<= 1) {
+            x = y;
+            for (long k = 0; k < r; k++)
+                y = (y * y + c) % v;
+            for (long k = 0; k < r && g == 1; k += 64) {
+                ys = y;
+                for (long i = 0; i < 64 && i < r - k; i++) {
+                    y = (y * y + c) % v;
+                    q = q * abs(x - y) % v;
+                }
+                g = GCD(q, v);
+                if ((pas += 64) > limites::RHO_MAX)
+                    return 0;
+            }
+        }
+        if (g == v) {
+            do {
+                ys = (ys * ys + c) % v;
+                g = GCD(abs(x - ys), v);
+            } while (g == 1);
+        }
+        if (g != v)
+            return enU128(g);
+    }
+    return 0;
+}
+
+// The primes of v (any order, with repetition) into `sortie`.
+bool decomposeGrand(u128 v, std::vector<u128>& sortie, std::int64_t& compteRho)
+{
+    if ((v >> 64) == 0) {
+        std::vector<u64> petits;
+        decompose(static_cast<u64>(v), petits, compteRho);
+        sortie.insert(sortie.end(), petits.begin(), petits.end());
+        return true;
+    }
+    // Past 64 bits, a probable prime: 40 rounds of Miller-Rabin leave a
+    // composite one chance in 2^80.
+    if (NTL::ProbPrime(enZZ128(v), 40)) {
+        sortie.push_back(v);
+        return true;
+    }
+    compteRho++;
+    const u128 g = rhoGrand(v);
+    return g != 0 && decomposeGrand(g, sortie, compteRho) && decomposeGrand(v / g, sortie, compteRho);
+}
+
+}  // namespace
+
+bool factorise(u128 v, Facteurs& f, std::int64_t& compteRho)
+{
+    if ((v >> 64) == 0) {
+        factorise(static_cast<u64>(v), f, compteRho);
+        return true;
+    }
+    ASSERT_LIMITE((v >> limites::BITS_FACTORISATION) == 0);
+    f.nb = 0;
+    std::vector<u128> reste;
+    for (u32 p : premiers(u64(1) << 16)) {
+        if (v % p != 0)
+            continue;
+        do {
+            v /= p;
+            reste.push_back(p);
+        } while (v % p == 0);
+    }
+    if (v > 1 && !decomposeGrand(v, reste, compteRho))
+        return false;
+    std::sort(reste.begin(), reste.end());
+    for (std::size_t k = 0; k < reste.size();) {
+        std::size_t l = k;
+        while (l < reste.size() && reste[l] == reste[k])
+            l++;
+        f.ajoute(reste[k], static_cast<int>(l - k));
+        k = l;
+    }
+    return true;
 }
 
 void Crible::remplit(u64 haut, u64 bas)

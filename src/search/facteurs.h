@@ -10,13 +10,14 @@
 
 using u64 = std::uint64_t;
 using u32 = std::uint32_t;
+using u128 = unsigned __int128;
 
 // The primes of a number, increasing, with their exponents.
 struct Facteurs {
     int nb = 0;
-    u64 p[limites::PREMIERS_MAX];
+    u128 p[limites::PREMIERS_MAX];
     int e[limites::PREMIERS_MAX];
-    void ajoute(u64 premier, int exposant)
+    void ajoute(u128 premier, int exposant)
     {
         ASSERT_LIMITE(nb < limites::PREMIERS_MAX);
         p[nb] = premier;
@@ -33,6 +34,10 @@ const std::vector<u32>& premiers(u64 borne);
 // v (below 2^64) factorised alone; `rho` counts the factors Pollard's rho
 // had to find.
 void factorise(u64 v, Facteurs& f, std::int64_t& rho);
+// v below 2^BITS_FACTORISATION, the same way, its large factors on NTL's
+// ZZ; false when Pollard's rho passed its budget (a number with two large
+// primes), f then meaningless.
+bool factorise(u128 v, Facteurs& f, std::int64_t& rho);
 
 // Whether v (below 2^64) is prime: Miller-Rabin with bases that decide
 // every 64-bit number.

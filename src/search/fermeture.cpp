@@ -37,7 +37,8 @@ Fermeture::Fermeture(const Recherche& r) : n_(r.pb.n), crible_(r.reglages.fenetr
     racine.c = P;
     racine.d = Q;
     std::int64_t rho = 0;
-    factorise(static_cast<u64>(Q), racine.f, rho);
+    if (!factorise(Q, racine.f, rho))
+        return;
     racineOk_ = true;
     valides_ = 1;
 }
@@ -48,12 +49,11 @@ Chemin Fermeture::niveau(Recherche& r, int k)
     Niveau& ici = niveaux_[k];
     const Mot xk = (*x_)[k];
     ici.x = xk;
-    if (xk.v <= 0 || (xk.v >> r.reglages.bitsFactorisation) != 0 || (xk.v >> 64) != 0)
+    if (xk.v <= 0 || (xk.v >> r.reglages.bitsFactorisation) != 0)
         return HORS_LIMITES_X;
-    const u64 x = static_cast<u64>(xk.v);
+    const u128 x = static_cast<u128>(xk.v);
     u128 num, den;
-    if (__builtin_mul_overflow(avant.c, static_cast<u128>(x), &num) || num <= avant.d ||
-        __builtin_mul_overflow(avant.d, static_cast<u128>(x), &den) ||
+    if (__builtin_mul_overflow(avant.c, x, &num) || num <= avant.d || __builtin_mul_overflow(avant.d, x, &den) ||
         (den >> r.reglages.bitsD) != 0)
         return HORS_LIMITES_D;
     num -= avant.d;
@@ -62,16 +62,17 @@ Chemin Fermeture::niveau(Recherche& r, int k)
     // from one value to the next; the first value of a walk, or a walk
     // near its end, alone.
     const bool marche = (k == n_ - 2);
-    const u64 basMarche = (*minr_)[k].v > 0 ? static_cast<u64>((*minr_)[k].v) : 1;
-    const bool suite = marche && x + static_cast<u64>(r.pb.z) == precedent_;
-    const bool longue = x - std::min(x, basMarche) >= static_cast<u64>(r.reglages.marcheCourte);
+    const u128 basMarche = (*minr_)[k].v > 0 ? static_cast<u128>((*minr_)[k].v) : 1;
+    const bool suite = marche && x + static_cast<u128>(r.pb.z) == precedent_;
+    const bool longue = x - std::min(x, basMarche) >= static_cast<u128>(r.reglages.marcheCourte);
     if (marche)
         precedent_ = x;
     if (suite && longue && (x >> r.reglages.bitsCrible) == 0) {
-        crible_.facteurs(x, basMarche, fx_);
+        crible_.facteurs(static_cast<u64>(x), static_cast<u64>(basMarche), fx_);
         r.compteurs.n[FACTEURS_CRIBLE]++;
     } else {
-        factorise(x, fx_, r.compteurs.n[FACTEURS_RHO]);
+        if (!factorise(x, fx_, r.compteurs.n[FACTEURS_RHO]))
+            return HORS_LIMITES_X;
         r.compteurs.n[suite && longue ? FACTEURS_HORS_CRIBLE : FACTEURS_SEULS]++;
     }
 
@@ -88,7 +89,7 @@ Chemin Fermeture::niveau(Recherche& r, int k)
             ici.f.ajoute(fx_.p[b], fx_.e[b]);
             b++;
         } else {
-            const u64 p = fd.p[a];
+            const u128 p = fd.p[a];
             int e = fd.e[a] + fx_.e[b];
             while (e > 0 && num % p == 0) {
                 num /= p;

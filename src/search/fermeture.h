@@ -71,7 +71,7 @@ private:
     int valides_ = 0;       // levels 0 .. valides_-1 are up to date
     bool racineOk_ = false;  // P/Q itself is within the limits
     Facteurs fx_;
-    u64 precedent_ = 0;  // the last value of x(n-2) factorised
+    u128 precedent_ = 0;  // the last value of x(n-2) factorised
     // The version of x1 .. x(n-2) the levels and the words were made for.
     std::uint64_t versionNiveaux_ = ~std::uint64_t(0), versionLue_ = ~std::uint64_t(0);
     bool prefixeLu_ = false;  // x1 .. x(n-2) of that version fit in words

@@ -40,10 +40,14 @@ constexpr int EXPOSANT_MAX = BITS_D - 1;
 // A number below 2^125 has at most 26 distinct primes (2 3 ... 101 is
 // above 2^125): room for every prime of d.
 constexpr int PREMIERS_MAX = 26;
-// Numbers are factorised only below 2^64 (trial division, Miller-Rabin and
-// Pollard's rho on 64-bit words); Q or an unknown above it leaves the
-// closing to the plain walk.
-constexpr int BITS_FACTORISATION = 64;
+// Numbers are factorised below 2^125, the size of d (trial division,
+// Miller-Rabin and Pollard's rho on 64-bit words, and on ZZ past them).
+// Pollard's rho takes at most this many steps on a number past 64 bits
+// (some milliseconds, once for each prefix that meets it): it finds any
+// prime up to about 2^32; past them, a number with two larger primes
+// leaves the closing to the plain walk.
+constexpr int BITS_FACTORISATION = 125;
+constexpr std::int64_t RHO_MAX = std::int64_t(1) << 16;
 // Windows of the sieve that factors the values of x(n-2) as the walk goes
 // down: this many values at once. Each value has at most 15 distinct primes
 // (2 3 ... 53 is above 2^64), so a window takes 2^15 * 16 slots.
