@@ -191,6 +191,21 @@ void Diviseurs::exposants(const Cote& s, std::size_t place, int* f) const
 
 void Diviseurs::garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
+    // The powers of the primes, made at the first match of a listing.
+    if (!exactes_) {
+        exactes_ = true;
+        int place = 0;
+        for (int k = 0; k < fd.nb; k++) {
+            valeurs_[k] = place;
+            puissances_[place] = 1;
+            ombres_[place] = 1;
+            for (int f = 1; f <= 2 * fd.e[k]; f++, place++) {
+                puissances_[place + 1] = puissances_[place] * fd.p[k];
+                ombres_[place + 1] = ombres_[place] * static_cast<double>(fd.p[k]);
+            }
+            place++;
+        }
+    }
     int f[limites::PREMIERS_MAX];
     exposants(cotes_[0], a, f);
     exposants(cotes_[1], b, f);
@@ -199,15 +214,11 @@ void Diviseurs::garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo,
     u128 A = 1, C = 1;
     double ombreA = 1, ombreC = 1;
     for (int k = 0; k < fd.nb; k++) {
-        const double p = static_cast<double>(fd.p[k]);
-        for (int t = 0; t < f[k]; t++) {
-            A *= fd.p[k];
-            ombreA *= p;
-        }
-        for (int t = f[k]; t < 2 * fd.e[k]; t++) {
-            C *= fd.p[k];
-            ombreC *= p;
-        }
+        const int v = valeurs_[k];
+        A *= puissances_[v + f[k]];
+        ombreA *= ombres_[v + f[k]];
+        C *= puissances_[v + 2 * fd.e[k] - f[k]];
+        ombreC *= ombres_[v + 2 * fd.e[k] - f[k]];
     }
     if (ombreA < 0x1p126 && A >= lo && A <= hi)
         sortie.push_back(A);
@@ -221,6 +232,7 @@ template <class Mod>
 EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi,
                        std::vector<u128>& sortie)
 {
+    exactes_ = false;
     // The halved prime: the largest exponent, which halves the most.
     moitie_ = 0;
     for (int k = 1; k < fd.nb; k++)

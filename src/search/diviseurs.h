@@ -54,6 +54,12 @@ private:
 
     Cote cotes_[2];
     int moitie_ = 0;  // the prime taken up to its exponent in d only
+    // The powers p^f of the primes of the listing (those of prime k from
+    // valeurs_[k] on), with floating shadows; made once a match needs them.
+    bool exactes_ = false;
+    int valeurs_[limites::PREMIERS_MAX];
+    u128 puissances_[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
+    double ombres_[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
     std::vector<u64> clesA_, clesB_;
     std::vector<double> flottants_;  // the residues of a side, below 2^50
     std::uint64_t filtre_[(1 << BITS_FILTRE) / 64] = {};
