@@ -573,8 +573,9 @@ void sonde(const Demande& d, double taille, double voulues, int chemins, int tir
     Recherche racine;
     prepare(racine, d, Mode::COMPTE);
     liste = strates(racine, taille);
-    // The paths asked for, shared among the strata; one stratum alone, a
-    // node whose draws are all at its last level, takes fewer.
+    // The paths asked for, shared among the strata; one stratum alone (a
+    // node whose draws are all at its last level, or a count out of reach
+    // whose order of magnitude only is told) takes fewer.
     const double total = liste.size() == 1 ? chemins * voulues / 16 : chemins * voulues;
     chemins = static_cast<int>(std::max(2.0, std::floor(total / static_cast<double>(liste.size()))));
     Sondeur s(d);
@@ -662,9 +663,11 @@ Estimation estime(const Demande& d, double unite)
         // About 16384 strata of 8 paths, fewer paths for thousands of
         // unknowns.
         const int chemins = 8;
-        const double voulues =
+        double voulues =
             static_cast<double>(sondesPermises(d.n, limites::NIVEAUX_ESTIMATION_LONGUE, 16384L * chemins) / chemins);
         const double taille = uneStrate ? HUGE_VAL : std::max(1.0, grossier / std::max(1.0, voulues));
+        if (uneStrate)
+            voulues /= 4;
         std::vector<double> parts;
         std::vector<Unite> liste;
         double secondes = 0;

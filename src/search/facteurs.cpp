@@ -8,6 +8,8 @@
 
 #include <NTL/ZZ.h>
 
+#include "search/mot.h"
+
 namespace {
 
 u64 mulmod(u64 a, u64 b, u64 m) { return static_cast<u64>(static_cast<u128>(a) * b % m); }
@@ -103,6 +105,21 @@ std::vector<u32> jusqua(u64 borne)
     return liste;
 }
 
+// The primes found (any order, with repetition) added to f, increasing,
+// with their exponents.
+template <class V>
+void ajouteTous(std::vector<V>& trouves, Facteurs& f)
+{
+    std::sort(trouves.begin(), trouves.end());
+    for (std::size_t k = 0; k < trouves.size();) {
+        std::size_t l = k;
+        while (l < trouves.size() && trouves[l] == trouves[k])
+            l++;
+        f.ajoute(trouves[k], static_cast<int>(l - k));
+        k = l;
+    }
+}
+
 }  // namespace
 
 const std::vector<u32>& premiers(u64 borne)
@@ -178,37 +195,16 @@ void factorise(u64 v, Facteurs& f, std::int64_t& compteRho)
         return;
     std::vector<u64> reste;
     decompose(v, reste, compteRho);
-    std::sort(reste.begin(), reste.end());
-    for (std::size_t k = 0; k < reste.size();) {
-        std::size_t l = k;
-        while (l < reste.size() && reste[l] == reste[k])
-            l++;
-        f.ajoute(reste[k], static_cast<int>(l - k));
-        k = l;
-    }
+    ajouteTous(reste, f);
 }
 
 namespace {
-
-NTL::ZZ enZZ128(u128 v)
-{
-    NTL::ZZ z = NTL::conv<NTL::ZZ>(static_cast<unsigned long>(v >> 64));
-    z <<= 64;
-    z += NTL::conv<NTL::ZZ>(static_cast<unsigned long>(v));
-    return z;
-}
-
-u128 enU128(const NTL::ZZ& z)
-{
-    return (static_cast<u128>(NTL::conv<unsigned long>(z >> 64)) << 64) |
-           NTL::conv<unsigned long>(NTL::trunc_ZZ(z, 64));
-}
 
 // A non-trivial factor of the odd composite v past 64 bits (Brent's cycle
 // finding on ZZ), or 0 past the budget of steps.
 u128 rhoGrand(u128 v128)
 {
-    const NTL::ZZ v = enZZ128(v128);
+    const NTL::ZZ v = enZZ(Mot::brut(static_cast<Mot::Brut>(v128)));
     std::int64_t pas = 0;
     for (long c = 1; c < 64; c++) {
         NTL::ZZ y(2), x, g(1), q(1), ys, t;
@@ -234,7 +230,7 @@ u128 rhoGrand(u128 v128)
             } while (g == 1);
         }
         if (g != v)
-            return enU128(g);
+            return static_cast<u128>(enMot(g).v);
     }
     return 0;
 }
@@ -250,7 +246,7 @@ bool decomposeGrand(u128 v, std::vector<u128>& sortie, std::int64_t& compteRho)
     }
     // Past 64 bits, a probable prime: 40 rounds of Miller-Rabin leave a
     // composite one chance in 2^80.
-    if (NTL::ProbPrime(enZZ128(v), 40)) {
+    if (NTL::ProbPrime(enZZ(Mot::brut(static_cast<Mot::Brut>(v))), 40)) {
         sortie.push_back(v);
         return true;
     }
@@ -280,14 +276,7 @@ bool factorise(u128 v, Facteurs& f, std::int64_t& compteRho)
     }
     if (v > 1 && !decomposeGrand(v, reste, compteRho))
         return false;
-    std::sort(reste.begin(), reste.end());
-    for (std::size_t k = 0; k < reste.size();) {
-        std::size_t l = k;
-        while (l < reste.size() && reste[l] == reste[k])
-            l++;
-        f.ajoute(reste[k], static_cast<int>(l - k));
-        k = l;
-    }
+    ajouteTous(reste, f);
     return true;
 }
 
