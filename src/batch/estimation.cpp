@@ -291,15 +291,12 @@ public:
             coupes++;
             return false;
         }
-        haut = r_.maxi(s, k, s.D, s.N);
-        if (s.i < 0) {
-            s.i = k;
+        const Bornes<ZZ> b = r_.maxi(s, k, s.D, s.N);
+        if (b.fin || (s.M != 0 && s.M * b.divis < b.divid))
             return false;
-        }
-        if (s.M != 0 && s.M * s.divis < s.divid)
-            return false;
-        if (s.reste == 0) {
-            if ((pb.type == 1 || s.cas2 == 1) && completions != nullptr)
+        haut = b.haut;
+        if (b.complete) {
+            if ((pb.type == 1 || b.cas2 == 1) && completions != nullptr)
                 *completions += poids;
             haut -= pb.z;
         }

@@ -58,11 +58,15 @@ void Dialogue::sequenceDepart(Recherche& r)
         pb.x2[pb.s] = deb;
         if (stop1 == 1)
             continue;
-        s.r = r.maxi(s, s.i, s.D, s.N);
+        // The largest value; 0 when the bounds end the search.
+        const Bornes<ZZ> b = r.maxi(s, s.i, s.D, s.N);
+        if (b.fin)
+            s.i = -1;
+        const ZZ haut = b.fin ? ZZ(0) : b.haut;
         if ((pb.parite == 1 && !IsOdd(deb)) || (pb.parite == 2 && IsOdd(deb)))
             deb -= 1;
-        if (deb > s.r)
-            deb = s.r;
+        if (deb > haut)
+            deb = haut;
         if (deb < s.minr[pb.s]) {
             stop1 = 1;
             if (pb.type == 2)
@@ -163,8 +167,7 @@ int Dialogue::calcul()
             s.i = 0;
             s.N = 0;
             s.D = 1;
-            s.r = r.maxi(s, s.i, s.D, s.N);
-            s.x[1] = s.r1;
+            s.x[1] = r.maxi(s, s.i, s.D, s.N).haut;
             s.i = 1;
             r.plu(s);
         }

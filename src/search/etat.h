@@ -1,7 +1,7 @@
 // The walking state of one search on one number type (ZZ, or the checked
-// word Mot): the unknowns, the unreduced sum of their reciprocals, the
-// bounds of the next unknown and the working values of the step machine,
-// under their usual names.
+// word Mot): the unknowns, the unreduced sum of their reciprocals and the
+// smallest value of each, under their usual names; and the bounds of the
+// next unknown.
 #pragma once
 
 #include <NTL/ZZ.h>
@@ -28,10 +28,20 @@ struct Etat {
     int i = 0;    // depth: the last fixed unknown; -1 = search over
     T N, D;       // unreduced sum of 1/x[1..i]; D = x[1]...x[i]
     Vec<T> minr;  // minr[k]: smallest admissible value of xk
-    T r;          // largest admissible value of the next unknown
-    T r1, reste, divid, divis, pd, qn, qd, y, rm, d1, D0, N1k, D1k;
-    int cas2 = 0;  // type 2: 1 improved bound, 2 plain bound
-    T e;           // value of a run of equal unknowns (type 1 backtrack)
-    int stop = 0;  // 1: the solution lies below the stop sequence
-    int j = 0;     // loop index
+};
+
+// The bounds of the next unknown x(k+1) after x[1..k], as maxi finds them.
+// `fin`: the search is over, because nothing remains for the unknowns
+// still open (`epuise`) or, under a bound and a stop sequence, nothing
+// below the bound. Otherwise the largest value `haut`; whether the
+// unknowns from it complete the sum at once (equal values, or in type 2
+// the progression from it when cas2 is 1); and the two products whose
+// comparison with M tells whether the bound cuts the walk.
+template <class T>
+struct Bornes {
+    bool fin = false, epuise = false;
+    T haut;
+    bool complete = false;
+    int cas2 = 0;   // type 2: 1 improved bound, 2 plain bound
+    T divid, divis;  // Q Dk h and P Dk - Q Nk
 };

@@ -308,9 +308,26 @@ bool Fermeture::lit(Recherche& r, const Etat<T>& s)
     return true;
 }
 
+Bilan Fermeture::bloc(const Recherche& r, const Vec<Mot>& x) const
+{
+    // The last solution has the smallest divisor A (the smallest x(n-1) and
+    // the largest xn), the first the largest; the first only when a share
+    // of a count needs it.
+    Bilan b;
+    b.nombre = nombre_;
+    if (nombre_ == 0)
+        return b;
+    const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
+    const Paire dernierePaire{Amin_, nv.c, nv.d};
+    b.derniere.prendPaire(x, n_, enM((Amin_ + nv.d) / nv.c), dernierePaire);
+    if (r.mode == Mode::COMPTE && r.bilan.premiere.vide())
+        b.premiere.prendPaire(x, n_, enM((Amax_ + nv.d) / nv.c), Paire{Amax_, nv.c, nv.d});
+    b.m.propose(dernierePaire);
+    return b;
+}
+
 template <class T>
-bool Fermeture::marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, std::int64_t& nombre,
-                       Solution& premiere, Solution& derniere, Maximum& xn)
+bool Fermeture::marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, Bilan& b)
 {
     if (!lit(r, s))
         return false;
@@ -320,22 +337,12 @@ bool Fermeture::marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, std::i
         return false;
     }
     compte(r, bas, haut);
-    nombre = nombre_;
-    if (nombre_ > 0) {
-        const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
-        const Paire dernierePaire{Amin_, nv.c, nv.d};
-        derniere.prendPaire(*x_, n_, enM((Amin_ + nv.d) / nv.c), dernierePaire);
-        if (r.mode == Mode::COMPTE && r.bilan.premiere.vide())
-            premiere.prendPaire(*x_, n_, enM((Amax_ + nv.d) / nv.c), Paire{Amax_, nv.c, nv.d});
-        xn.propose(dernierePaire);
-    }
+    b = bloc(r, *x_);
     return true;
 }
 
-template bool Fermeture::marche(Recherche&, const Etat<Mot>&, Mot, Mot, std::int64_t&, Solution&, Solution&,
-                                Maximum&);
-template bool Fermeture::marche(Recherche&, const Etat<ZZ>&, Mot, Mot, std::int64_t&, Solution&, Solution&,
-                                Maximum&);
+template bool Fermeture::marche(Recherche&, const Etat<Mot>&, Mot, Mot, Bilan&);
+template bool Fermeture::marche(Recherche&, const Etat<ZZ>&, Mot, Mot, Bilan&);
 
 template <class T>
 void Fermeture::avance(Recherche& r, Etat<T>& s)
@@ -401,20 +408,7 @@ bool Fermeture::vers(Recherche& r, Mot& cibleSortie)
     }
     if (enBloc) {
         compte(r, cible, haut);
-        bool pris = true;
-        if (nombre_ > 0) {
-            const Niveau& nv = niveaux_[std::max(n - 2, 0)];
-            const Paire dernierePaire{Amin_, nv.c, nv.d};
-            const Paire premierePaire{Amax_, nv.c, nv.d};
-            Solution premiere, derniere;
-            derniere.prendPaire(x, n, enM((Amin_ + nv.d) / nv.c), dernierePaire);
-            if (r.mode == Mode::COMPTE && r.bilan.premiere.vide())
-                premiere.prendPaire(x, n, enM((Amax_ + nv.d) / nv.c), premierePaire);
-            Maximum xn;
-            xn.propose(dernierePaire);
-            pris = r.ajouteBloc(nombre_, premiere, derniere, xn);
-        }
-        if (pris) {
+        if (nombre_ == 0 || r.ajouteBloc(bloc(r, x))) {
             r.compteurs.n[FERME_COMPTE]++;
             cibleSortie = cible;
             return true;

@@ -30,8 +30,7 @@ public:
     // prefix x1 .. x(n-2) of s, x(n-1) not placed: their count, the first
     // and last and the largest xn. False when beyond the closing's limits.
     template <class T>
-    bool marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, std::int64_t& nombre, Solution& premiere,
-                Solution& derniere, Maximum& xn);
+    bool marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, Bilan& b);
 
 private:
     // The unknowns of s as words; false when they do not fit.
@@ -55,6 +54,8 @@ private:
     // The divisors A = c u - d for u in (bas, haut] with a pair v >= u
     // (v > u in type 2): [lo, hi]; false when none.
     bool plage(const Recherche& r, Mot bas, Mot haut, u128& lo, u128& hi) const;
+    // The solutions compte() found, under the prefix x.
+    Bilan bloc(const Recherche& r, const Vec<Mot>& x) const;
     // The completing values of x(n-1) below haut, decreasing, in liste_.
     void prepareListe(Recherche& r, Mot bas, Mot haut);
     // Whether the pair of A passes the parities and the bound.

@@ -47,178 +47,163 @@ void Recherche::moin(Etat<T>& s)
 }
 
 template <class T>
-bool Recherche::puissanceTropGrande(const Etat<T>& s, long h)
+bool Recherche::puissanceTropGrande(const T& rm, long h) const
 {
-    if (s.rm <= 1)
+    if (rm <= 1)
         return false;
     // rm^h >= rm: a start above ten million settles it, and keeps every
     // product below 10^14.
-    if (s.rm > machine::DIX_MILLIONS)
+    if (rm > machine::DIX_MILLIONS)
         return true;
     T p(1);
     for (long t = 0; t < h; t++) {
-        p *= s.rm;
+        p *= rm;
         if (p > machine::DIX_MILLIONS)
             return true;
     }
     return false;
 }
 
-// N1k/D1k = S(rm) = 1/rm + 1/(rm+z) + ... over the open unknowns after k.
+// N/D = S(rm) = 1/rm + 1/(rm+z) + ... over the open unknowns after k.
 template <class T>
-void Recherche::progression(Etat<T>& s, int k)
+std::pair<T, T> Recherche::progression(const T& rm, int k) const
 {
-    s.N1k = 1;
-    s.D1k = s.rm;
-    T c;
-    for (s.j = k + 2; s.j <= pb.n; s.j++) {
-        c = s.rm + (s.j - k - 1) * pb.z;
-        s.N1k = s.N1k * c + s.D1k;
-        s.D1k *= c;
+    T N(1), D = rm, c;
+    for (int j = k + 2; j <= pb.n; j++) {
+        c = rm + (j - k - 1) * pb.z;
+        N = N * c + D;
+        D *= c;
     }
+    return {N, D};
 }
 
 // Improved type 2 bound: the first start rm, rm+z, ... whose progression
-// sum does not exceed R. The sum decreases as the start grows, so after a
-// few slides of one term the walk doubles its stride, then halves it: the
-// same start is found in a logarithmic number of sums.
+// sum does not pass R = divis/qd. The sum decreases as the start grows:
+// after a few slides of one term (the first term out, one more in) the
+// walk doubles its stride, then halves it, so that the same start is found
+// in a logarithmic number of sums. Returns the start and whether its sum
+// is R.
 template <class T>
-void Recherche::bornePlus(Etat<T>& s, int k, long h)
+std::pair<T, bool> Recherche::bornePlus(T rm, int k, long h, const T& qd, const T& divis) const
 {
-    s.r1 = s.rm;
-    progression(s, k);
-    s.d1 = s.N1k * s.qd - s.D1k * s.divis;
+    auto [N, D] = progression(rm, k);
+    T ecart = N * qd - D * divis;
     const long pas = h * pb.z;
-    for (int glisse = 0; s.d1 > 0 && glisse < 8; glisse++) {
-        s.D0 = s.D1k / s.rm;
-        s.N1k = ((s.rm + pas) * (s.N1k - s.D0)) / s.rm + s.D0;
-        s.D1k = s.D0 * (s.rm + pas);
-        s.rm += pb.z;
-        s.d1 = s.N1k * s.qd - s.D1k * s.divis;
+    for (int glisse = 0; ecart > 0 && glisse < 8; glisse++) {
+        const T D0 = D / rm;
+        N = ((rm + pas) * (N - D0)) / rm + D0;
+        D = D0 * (rm + pas);
+        rm += pb.z;
+        ecart = N * qd - D * divis;
     }
-    if (s.d1 > 0) {
+    if (ecart > 0) {
         // S(dessus) > R >= S(dessous), in steps of z from rm.
-        const T depart = s.rm;
+        auto passe = [&](const T& t) {
+            const auto [n, d] = progression(t, k);
+            return n * qd - d * divis;
+        };
+        const T depart = rm;
         T dessus(0), etendue(1), dessous;
         for (;;) {
             dessous = dessus + etendue;
-            s.rm = depart + dessous * pb.z;
-            progression(s, k);
-            if (s.N1k * s.qd - s.D1k * s.divis <= 0)
+            if (passe(T(depart + dessous * pb.z)) <= 0)
                 break;
             dessus = dessous;
             etendue *= 2;
         }
         while (dessous - dessus > 1) {
             const T milieu = dessus + (dessous - dessus) / 2;
-            s.rm = depart + milieu * pb.z;
-            progression(s, k);
-            if (s.N1k * s.qd - s.D1k * s.divis > 0)
+            if (passe(T(depart + milieu * pb.z)) > 0)
                 dessus = milieu;
             else
                 dessous = milieu;
         }
-        s.rm = depart + dessous * pb.z;
-        progression(s, k);
-        s.d1 = s.N1k * s.qd - s.D1k * s.divis;
+        rm = depart + dessous * pb.z;
+        ecart = passe(rm);
     }
-    s.r1 = s.rm;
-    s.reste = (s.d1 == 0) ? 0 : 1;
+    return {rm, ecart == 0};
 }
 
 template <class T>
-T Recherche::maxi(Etat<T>& s, int k, const T& Dk, const T& Nk)
+Bornes<T> Recherche::maxi(Etat<T>& s, int k, const T& Dk, const T& Nk) const
 {
     const int n = pb.n;
     const int parite = pb.parite;
-    s.y = 0;
     const long h = n - k;
-    s.pd = s.P * Dk;
-    s.qn = s.Q * Nk;
-    s.qd = s.Q * Dk;
-    s.divid = s.qd * h;
-    s.divis = s.pd - s.qn;
-    if (s.pd <= s.qn) {
-        s.i = -1;
-        return s.y;
+    Bornes<T> b;
+    const T qd = s.Q * Dk;
+    b.divid = qd * h;
+    b.divis = s.P * Dk - s.Q * Nk;
+    if (b.divis <= 0) {
+        b.fin = b.epuise = true;
+        return b;
     }
 
     // Smallest value: strictly above 1/R (1/R itself for the last unknown),
     // of the required parity.
     T& bas = s.minr[k + 1];
-    bas = s.qd / s.divis;
+    bas = qd / b.divis;
     const bool pair = !IsOdd(bas);
     const bool dernier = (k + 1 == n);
     if (parite == 0) {
         if (!dernier)
             bas += 1;
-    } else if (parite == 1) {
-        if (pair)
-            bas += 1;
-        else if (!dernier)
-            bas += 2;
-    } else {
-        if (!pair)
-            bas += 1;
-        else if (!dernier)
-            bas += 2;
+    } else if ((parite == 1) == pair) {
+        bas += 1;
+    } else if (!dernier) {
+        bas += 2;
     }
 
-    // Largest value.
+    // Largest value: h/R, or in type 2 the start of the first progression
+    // whose sum does not pass R.
+    auto plein = [&](const T& haut) {
+        b.haut = haut;
+        b.complete = b.divid - haut * b.divis == 0;
+    };
+    T rm = s.x[k] + pb.z;
+    if (pb.type == 2 && rm < bas)
+        rm = bas;
     if (pb.type != 2) {
-        s.r1 = s.divid / s.divis;
-        s.reste = s.divid - s.r1 * s.divis;
+        plein(b.divid / b.divis);
+    } else if (puissanceTropGrande(rm, h)) {
+        b.cas2 = 2;
+        plein(b.divid / b.divis);
     } else {
-        s.rm = s.x[s.i] + pb.z;
-        if (s.rm < bas)
-            s.rm = bas;
-        if (puissanceTropGrande(s, h)) {
-            s.cas2 = 2;
-            s.r1 = s.divid / s.divis;
-            s.reste = s.divid - s.r1 * s.divis;
+        b.cas2 = 1;
+        if (k == n - 1) {
+            plein(b.divid / b.divis);
         } else {
-            s.cas2 = 1;
-            if (s.i == n - 1) {
-                s.r1 = s.divid / s.divis;
-                s.reste = s.divid - s.r1 * s.divis;
-            } else {
-                bornePlus(s, k, h);
-            }
+            const auto [debut, juste] = bornePlus(rm, k, h, qd, b.divis);
+            b.haut = debut;
+            b.complete = juste;
         }
     }
-
-    if (s.M != 0 && s.r1 > s.M) {
-        s.r1 = s.M;
-        s.reste = s.divid - s.r1 * s.divis;
-    }
-
-    if ((parite == 1 && !IsOdd(s.r1)) || (parite == 2 && IsOdd(s.r1))) {
-        s.r1 -= 1;
-        if (pb.type == 2 && s.cas2 == 1) {
-            s.rm = s.r1;
-            progression(s, k);
-            s.reste = s.N1k * s.qd - s.D1k * s.divis;
+    if (s.M != 0 && b.haut > s.M)
+        plein(s.M);
+    if ((parite == 1 && !IsOdd(b.haut)) || (parite == 2 && IsOdd(b.haut))) {
+        if (pb.type == 2 && b.cas2 == 1) {
+            b.haut -= 1;
+            const auto [N, D] = progression(b.haut, k);
+            b.complete = N * qd - D * b.divis == 0;
         } else {
-            s.reste = s.divid - s.r1 * s.divis;
+            plein(b.haut - 1);
         }
     }
 
     // With a bound and a stop sequence: past x3[1], nothing is shown any more.
     if (pb.seq2 == 1 && pb.s2 >= 1 && s.M != 0 && s.x31) {
         const T premier = (pb.type == 2) ? s.x3un + (k - 1) * pb.z : s.x3un;
-        if (s.x[k] == premier && produitInferieur(s.M, s.divis, s.divid)) {
-            s.i = -1;
-            return s.y;
-        }
+        if (s.x[k] == premier && produitInferieur(s.M, b.divis, b.divid))
+            b.fin = true;
     }
-    return s.r1;
+    return b;
 }
 
-// Fixes x[i+1] = r and goes one level deeper.
+// Fixes x[i+1] = v and goes one level deeper.
 template <class T>
-void Recherche::pousse(Etat<T>& s)
+void Recherche::pousse(Etat<T>& s, const T& v)
 {
-    s.x[s.i + 1] = s.r;
+    s.x[s.i + 1] = v;
     s.i++;
     plu(s);
 }
@@ -230,18 +215,13 @@ int Recherche::fin(Etat<T>& s)
     return 1;
 }
 
-// Whether x[1..s2] lies lexicographically below the stop sequence.
+// The unknowns after x[i] completed from `haut`: equal values, or the type
+// 2 progression haut, haut + z, ...
 template <class T>
-void Recherche::teststop(Etat<T>& s)
+void Recherche::complete(Etat<T>& s, const T& haut, bool progressionDe2)
 {
-    s.j = 1;
-    s.stop = 0;
-    while (compare(s.x[s.j], pb.x3[s.j]) <= 0 && s.j <= pb.s2 && s.stop == 0) {
-        if (compare(s.x[s.j], pb.x3[s.j]) != 0)
-            s.stop = 1;
-        else
-            s.j++;
-    }
+    for (int j = s.i + 1; j <= pb.n; j++)
+        s.x[j] = progressionDe2 ? haut + (j - s.i - 1) * pb.z : haut;
 }
 
 template <class T>
@@ -253,12 +233,10 @@ int Recherche::montre(Etat<T>& s)
         aSauter_--;
         return 1;
     }
-    if (pb.seq2 == 1) {
-        teststop(s);
-        if (s.stop == 1) {
-            s.i = -1;
-            return 0;
-        }
+    // Below the stop sequence: the search is over.
+    if (pb.seq2 == 1 && compareArret(s.x, s.arret, pb.s2) < 0) {
+        s.i = -1;
+        return 0;
     }
     montres_++;
     solution(s.x);
@@ -269,22 +247,21 @@ template <class T>
 int Recherche::suite(Etat<T>& s)
 {
     const int n = pb.n;
-    s.r = maxi(s, s.i, s.D, s.N);
-    if (s.i == -1)
-        return 1;
-    if (s.M != 0 && produitInferieur(s.M, s.divis, s.divid))
+    const Bornes<T> b = maxi(s, s.i, s.D, s.N);
+    if (b.fin)
+        return fin(s);
+    if (s.M != 0 && produitInferieur(s.M, b.divis, b.divid))
         return arriere(s);
-    if (s.x[s.i] <= s.r && s.reste != 0 && s.i < n - 1) {
-        pousse(s);
+    if (s.x[s.i] <= b.haut && !b.complete && s.i < n - 1) {
+        pousse(s, b.haut);
         return 1;
     }
-    if (s.x[s.i] <= s.r && s.reste == 0) {
-        for (s.j = s.i + 1; s.j <= n; s.j++)
-            s.x[s.j] = s.r;
+    if (s.x[s.i] <= b.haut && b.complete) {
+        complete(s, b.haut, false);
         if (montre(s) == 0)
             return 1;
         if (s.i < n - 1)
-            pousse(s);
+            pousse(s, b.haut);
     }
     return arriere(s);
 }
@@ -308,24 +285,23 @@ int Recherche::arriere(Etat<T>& s)
         return 1;
     }
     // x[i] closes a run of equal values: lower the first of the run.
-    s.e = s.x[s.i];
-    return descendRun(s);
+    return descendRun(s, T(s.x[s.i]));
 }
 
 // The run step of arriere from its loop on: x[i] = e, releases the unknowns
 // of the run down to its first, which it lowers.
 template <class T>
-int Recherche::descendRun(Etat<T>& s)
+int Recherche::descendRun(Etat<T>& s, const T& e)
 {
     const int z = pb.z;
-    while (s.x[s.i - 1] == s.e) {
+    while (s.x[s.i - 1] == e) {
         moin(s);
         s.i--;
-        if (s.i <= 0 || s.e == z || s.x[1] < s.minr[1])
+        if (s.i <= 0 || e == z || s.x[1] < s.minr[1])
             return fin(s);
     }
     moin(s);
-    s.x[s.i] = s.e - z;
+    s.x[s.i] = e - z;
     plu(s);
     if (s.x[1] <= 0)
         return fin(s);
@@ -336,35 +312,33 @@ template <class T>
 int Recherche::suite2(Etat<T>& s)
 {
     const int n = pb.n;
-    const int z = pb.z;
-    s.r = maxi(s, s.i, s.D, s.N);
-    if (s.i == -1)
-        return 1;
-    if (s.M != 0 && produitInferieur(s.M, s.divis, s.divid))
+    const Bornes<T> b = maxi(s, s.i, s.D, s.N);
+    if (b.fin)
+        return fin(s);
+    if (s.M != 0 && produitInferieur(s.M, b.divis, b.divid))
         return arriere2(s);
-    if (s.x[s.i] < s.r && s.reste != 0) {
+    if (s.x[s.i] < b.haut && !b.complete) {
         if (s.i < n - 1) {
-            pousse(s);
+            pousse(s, b.haut);
             return 1;
         }
         return arriere2(s);
     }
-    if (s.x[s.i] < s.r && s.reste == 0) {
-        if (s.cas2 == 2 && s.i == n - 1) {
-            s.x[n] = s.r;
+    if (s.x[s.i] < b.haut && b.complete) {
+        if (b.cas2 == 2 && s.i == n - 1) {
+            s.x[n] = b.haut;
             if (montre(s) == 0)
                 return 1;
-        } else if (s.cas2 == 1) {
-            for (s.j = s.i + 1; s.j <= n; s.j++)
-                s.x[s.j] = s.r + (s.j - s.i - 1) * z;
+        } else if (b.cas2 == 1) {
+            complete(s, b.haut, true);
             if (montre(s) == 0)
                 return 1;
             if (s.i < n - 1)
-                pousse(s);
+                pousse(s, b.haut);
         } else {
             // n-i equal values would complete the sum: not a type 2
             // solution, so r is passed over.
-            pousse(s);
+            pousse(s, b.haut);
         }
     }
     return arriere2(s);
@@ -426,7 +400,8 @@ int Recherche::descendChaine(Etat<T>& s)
 // value, which this step does from depth n-2 without adding that value to
 // the sum (on words, it may not fit). Returns false, having changed
 // nothing, when the step is to be taken as usual: a row of the table among
-// the solutions, a stop sequence, a walk the closing cannot count.
+// the solutions, a prefix that a stop sequence cuts, a walk the closing
+// cannot count.
 template <class T>
 bool Recherche::fermeEnBloc(Etat<T>& s)
 {
@@ -439,42 +414,26 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
     if (s.x[1] < s.minr[1] ||
         (pb.seq2 == 1 && !audessusArret(s.x, s.arret, i, static_cast<int>(s.arret.length()) - 1)))
         return false;
-    s.r = maxi(s, i, s.D, s.N);
-    if (s.i == -1)
+    const Bornes<T> b = maxi(s, i, s.D, s.N);
+    if (b.fin) {
+        fin(s);
         return true;
-    if (s.M != 0 && produitInferieur(s.M, s.divis, s.divid)) {
-        if (pb.type == 2)
-            arriere2(s);
-        else
-            arriere(s);
+    }
+    if (s.M != 0 && produitInferieur(s.M, b.divis, b.divid)) {
+        pb.type == 2 ? arriere2(s) : arriere(s);
         return true;
     }
     // The step's own solution, and the first value the walk meets.
-    bool propre = false;
-    T premier = s.r;
-    if (pb.type == 1) {
-        if (!(s.x[i] <= s.r))
-            return false;
-        if (s.reste == 0) {
-            propre = true;
-            premier = s.r - z;
-        }
-    } else {
-        if (!(s.x[i] < s.r))
-            return false;
-        if (s.reste == 0) {
-            propre = s.cas2 == 1;
-            premier = s.r - z;
-        }
-    }
+    if (pb.type == 1 ? !(s.x[i] <= b.haut) : !(s.x[i] < b.haut))
+        return false;
+    const bool propre = b.complete && (pb.type == 1 || b.cas2 == 1);
+    const T premier = b.complete ? T(b.haut - z) : b.haut;
     // The walk begins at r (its first value met by a step unless r was
     // passed over) and ends at its last value.
-    const T depart = premier < s.r ? s.r : premier;
+    const T depart = premier < b.haut ? b.haut : premier;
     const T dernier = finDeMarche(pb, s.x, s.minr, n - 1, depart);
-    const bool marche = premier < s.r ? dernier != depart : true;
-    std::int64_t nombre = 0;
-    Solution premiere, derniere;
-    Maximum xn;
+    const bool marche = premier < b.haut ? dernier != depart : true;
+    Bilan bloc;
     if (marche) {
         if (!fermeture_)
             fermeture_ = std::make_unique<Fermeture>(*this);
@@ -488,56 +447,41 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
             bas = enMot(dernier - z);
             haut = enMot(premier);
         }
-        if (!fermeture_->marche(*this, s, bas, haut, nombre, premiere, derniere, xn))
+        if (!fermeture_->marche(*this, s, bas, haut, bloc))
             return false;
     }
-    if (mode == Mode::AFFICHE && ligneParmi(nombre + (propre ? 1 : 0)))
-        return false;
-    if (mode == Mode::RELEVE)
+    if (mode == Mode::RELEVE || (mode == Mode::AFFICHE && ligneParmi(bloc.nombre + (propre ? 1 : 0))))
         return false;
     compteurs.n[FERME_COMPTE]++;
     if (propre) {
-        if (pb.type == 1) {
-            for (s.j = i + 1; s.j <= n; s.j++)
-                s.x[s.j] = s.r;
-        } else {
-            for (s.j = i + 1; s.j <= n; s.j++)
-                s.x[s.j] = s.r + (s.j - i - 1) * z;
-        }
+        complete(s, b.haut, pb.type == 2);
         montre(s);
     }
-    if (nombre > 0)
-        ajouteBloc(nombre, premiere, derniere, xn);
-    // Leaving the walk from its last value u: its first check, then a
-    // release (u - z below its smallest value) or the step over the run or
-    // chain that u closes with x(n-2).
-    const T u = marche ? dernier : s.r;
+    if (bloc.nombre > 0)
+        ajouteBloc(bloc);
+    quitteMarche(s, marche ? dernier : b.haut);
+    return true;
+}
+
+// Leaves the walk of x(n-1) from its last value u, as the step machine
+// would from depth n-1: its first check, then a release (u - z below its
+// smallest value) or the step over the run or chain that u closes with
+// x(n-2).
+template <class T>
+void Recherche::quitteMarche(Etat<T>& s, const T& u)
+{
+    const int z = pb.z;
     if (s.x[1] < s.minr[1]) {
         fin(s);
-        return true;
-    }
-    if (u - z < s.minr[n - 1]) {
-        if (pb.type == 2)
-            arriere2(s);
-        else
-            arriere(s);
-        return true;
-    }
-    if (pb.type == 1) {
-        ASSERT_LIMITE(u == s.x[i]);
-        s.e = u;
-        if (s.i <= 0 || s.e == z || s.x[1] < s.minr[1]) {
-            fin(s);
-            return true;
-        }
-        descendRun(s);
+    } else if (u - z < s.minr[pb.n - 1]) {
+        pb.type == 2 ? arriere2(s) : arriere(s);
+    } else if (s.i <= 0 || (pb.type == 1 && u == z)) {
+        fin(s);
+    } else if (pb.type == 1) {
+        ASSERT_LIMITE(u == s.x[s.i]);
+        descendRun(s, u);
     } else {
-        ASSERT_LIMITE(u == s.x[i] + z);
-        if (s.i <= 0 || s.x[1] < s.minr[1]) {
-            fin(s);
-            return true;
-        }
+        ASSERT_LIMITE(u == s.x[s.i] + z);
         descendChaine(s);
     }
-    return true;
 }

@@ -249,8 +249,11 @@ void partage(Recherche& r)
             // kept: shown from there, without walking the unit again.
             r.compteurs.n[PARTAGE_UNITE]++;
             r.montreReleve(res.bilan.premiere.valeurs());
-            if (nombre > 1)
-                r.ajouteBloc(nombre - 1, res.bilan.premiere, res.bilan.derniere, res.bilan.m);
+            if (nombre > 1) {
+                Bilan reste = res.bilan;
+                reste.nombre--;
+                r.ajouteBloc(reste);
+            }
             if (res.bilan.finie) {
                 r.termine();
                 return;
@@ -267,7 +270,7 @@ void partage(Recherche& r)
         } else {
             r.compteurs.n[PARTAGE_UNITE]++;
             if (res.bilan.nombre > 0)
-                r.ajouteBloc(res.bilan.nombre, res.bilan.premiere, res.bilan.derniere, res.bilan.m);
+                r.ajouteBloc(res.bilan);
             if (res.bilan.finie) {
                 r.termine();
                 return;

@@ -155,18 +155,18 @@ std::int64_t Recherche::prochaineLigne() const
 
 bool Recherche::ligneParmi(std::int64_t cnt) const { return cnt >= prochaineLigne(); }
 
-bool Recherche::ajouteBloc(std::int64_t cnt, const Solution& premiere, const Solution& derniere,
-                           const Maximum& xn)
+bool Recherche::ajouteBloc(const Bilan& b)
 {
+    const std::int64_t cnt = b.nombre;
     switch (mode) {
     case Mode::RELEVE:
         return false;
     case Mode::COMPTE:
         bilan.nombre += cnt;
-        bilan.m.propose(xn.valeur());
+        bilan.m.propose(b.m.valeur());
         if (bilan.premiere.vide())
-            bilan.premiere = premiere;
-        bilan.derniere = derniere;
+            bilan.premiere = b.premiere;
+        bilan.derniere = b.derniere;
         return true;
     case Mode::AFFICHE:
         break;
@@ -181,11 +181,11 @@ bool Recherche::ajouteBloc(std::int64_t cnt, const Solution& premiere, const Sol
     } else {
         res.K3 += cnt;
     }
-    res.m.propose(xn.valeur());
-    const Valeur x1 = derniere.premiere();
+    res.m.propose(b.m.valeur());
+    const Valeur x1 = b.derniere.premiere();
     if (res.K1 == cnt || res.m1.compare(x1) >= 0)
         res.m1 = x1;
-    res.x1 = derniere;
+    res.x1 = b.derniere;
     return true;
 }
 
@@ -314,15 +314,17 @@ std::pair<Recherche::Prefixe, int> Recherche::placePrefixe(const Vec<ZZ>& v, int
             return {Prefixe::ORDRE, j};
         if ((pb.parite == 1 && !IsOdd(a)) || (pb.parite == 2 && IsOdd(a)))
             return {Prefixe::PARITE, j};
-        maxi(zz, j - 1, zz.D, zz.N);
+        const Bornes<ZZ> b = maxi(zz, j - 1, zz.D, zz.N);
         // Under a bound and a stop sequence, nothing below the bound: the
         // search is over (what remains is positive: checked at j - 1).
-        if (zz.i < 0)
+        if (b.fin) {
+            termine();
             return {Prefixe::BON, k};
+        }
         // Below its smallest value, 1/a alone reaches what remains.
         if (a < zz.minr[j])
-            return {zz.qd >= a * zz.divis ? Prefixe::SOMME : Prefixe::HORS_BORNES, j};
-        if (a > zz.r1)
+            return {pb.Q * zz.D >= a * b.divis ? Prefixe::SOMME : Prefixe::HORS_BORNES, j};
+        if (a > b.haut)
             return {Prefixe::HORS_BORNES, j};
         zz.x[j] = a;
         zz.i = j;
@@ -462,8 +464,8 @@ template void Recherche::plu(Etat<ZZ>&);
 template void Recherche::plu(Etat<Mot>&);
 template void Recherche::moin(Etat<ZZ>&);
 template void Recherche::moin(Etat<Mot>&);
-template ZZ Recherche::maxi(Etat<ZZ>&, int, const ZZ&, const ZZ&);
-template Mot Recherche::maxi(Etat<Mot>&, int, const Mot&, const Mot&);
+template Bornes<ZZ> Recherche::maxi(Etat<ZZ>&, int, const ZZ&, const ZZ&) const;
+template Bornes<Mot> Recherche::maxi(Etat<Mot>&, int, const Mot&, const Mot&) const;
 template int Recherche::suite(Etat<ZZ>&);
 template int Recherche::suite(Etat<Mot>&);
 template int Recherche::arriere(Etat<ZZ>&);

@@ -157,7 +157,8 @@ public:
     // The routines, on either number type.
     template <class T> void plu(Etat<T>& s);
     template <class T> void moin(Etat<T>& s);
-    template <class T> T maxi(Etat<T>& s, int k, const T& Dk, const T& Nk);
+    // The bounds of x(k+1); sets minr[k+1].
+    template <class T> Bornes<T> maxi(Etat<T>& s, int k, const T& Dk, const T& Nk) const;
     template <class T> int suite(Etat<T>& s);
     template <class T> int arriere(Etat<T>& s);
     template <class T> int suite2(Etat<T>& s);
@@ -204,11 +205,9 @@ public:
     // when a bound leaves none below.
     enum class Prefixe { BON, ORDRE, PARITE, HORS_BORNES, SOMME };
     std::pair<Prefixe, int> placePrefixe(const Vec<ZZ>& v, int k);
-    // Adds `cnt` solutions found at once (the pairs of a prefix), the last
-    // of them `derniere`, the largest xn among them `xn`; false, with
-    // nothing changed, when a row of the table would fall among them.
-    bool ajouteBloc(std::int64_t cnt, const Solution& premiere, const Solution& derniere,
-                    const Maximum& xn);
+    // Adds solutions found at once (the pairs of a prefix, or a unit); false,
+    // with nothing changed, when a row of the table would fall among them.
+    bool ajouteBloc(const Bilan& b);
     // Whether a row of the table falls among the next cnt solutions.
     bool ligneParmi(std::int64_t cnt) const;
     // The place of the next row among the solutions to come (1: the next
@@ -229,18 +228,19 @@ public:
     ZZ valeurX(int k) const;
 
 private:
-    template <class T> void teststop(Etat<T>& s);
-    template <class T> int descendRun(Etat<T>& s);
+    template <class T> int descendRun(Etat<T>& s, const T& e);
     template <class T> int descendChaine(Etat<T>& s);
     template <class T> bool fermeEnBloc(Etat<T>& s);
+    template <class T> void quitteMarche(Etat<T>& s, const T& u);
+    template <class T> void complete(Etat<T>& s, const T& haut, bool progressionDe2);
     // One forward step of the search on s (at depth n-2 in a count, the
     // whole walk of x(n-1) at once).
     template <class T> void etape(Etat<T>& s);
     template <class T> int fin(Etat<T>& s);
-    template <class T> void pousse(Etat<T>& s);
-    template <class T> void bornePlus(Etat<T>& s, int k, long h);
-    template <class T> void progression(Etat<T>& s, int k);
-    template <class T> bool puissanceTropGrande(const Etat<T>& s, long h);
+    template <class T> void pousse(Etat<T>& s, const T& v);
+    template <class T> std::pair<T, bool> bornePlus(T rm, int k, long h, const T& qd, const T& divis) const;
+    template <class T> std::pair<T, T> progression(const T& rm, int k) const;
+    template <class T> bool puissanceTropGrande(const T& rm, long h) const;
     template <class T> void solution(const Vec<T>& x);
     void pasMots();
     // The closing of the last two unknowns, before a forward step at
