@@ -21,10 +21,11 @@ for essai in 1 2 3; do
     "$exe" "${probleme[@]}" -j $((tour % 3 + 1)) --checkpoint "$point" --every 0.02 \
       "${reprise[@]}" --json > "$work/resultat" &
     pid=$!
-    sleep "0.$((RANDOM % 25))"
+    sleep "$(printf "0.%02d" $((RANDOM % 10 + 5 * tour)))"
     if kill -9 "$pid" 2> /dev/null; then
       wait "$pid" 2> /dev/null
-      tues=$((tues + 1))
+      # A kill counts when it lands mid-run, a checkpoint written.
+      [ -s "$point" ] && tues=$((tues + 1))
     else
       wait "$pid"
       break
@@ -36,6 +37,7 @@ for essai in 1 2 3; do
     "$exe" "${probleme[@]}" --json > "$work/resultat"
   fi
   sansTemps < "$work/resultat" > "$work/obtenu"
+  [ "$tues" -gt 0 ] || { echo "no kill landed mid-run"; fail=1; }
   if ! cmp -s "$work/attendu" "$work/obtenu"; then
     echo "after $tues kills, the totals differ:"
     diff "$work/attendu" "$work/obtenu"

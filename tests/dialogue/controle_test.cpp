@@ -94,22 +94,6 @@ TEST(Controle, TwoAnswersOnOneLineServeTwoQuestions)
     EXPECT_EQ(c.sortie.str(), "Type?n?");
 }
 
-TEST(Controle, ThreePiecePromptReplacesTheText)
-{
-    Console c("x 4");
-    std::strcpy(c.d.messa1, "\n \t  xZZZ");
-    c.d.lm1 = 6;
-    std::strcpy(c.d.messa2, "3");
-    c.d.lm2 = 1;
-    std::strcpy(c.d.messa3, " =  ([0] si fin) ?  ");
-    c.d.lm3 = 20;
-    c.d.nmess = 1;
-    c.d.controle(4, "ignored");
-    EXPECT_EQ(c.d.valeur, 4);
-    // Only lm1 characters of messa1 are shown, once per attempt.
-    EXPECT_EQ(c.sortie.str(), "\n \t  x3 =  ([0] si fin) ?  \n \t  x3 =  ([0] si fin) ?  ");
-}
-
 TEST(Controle, LongTokensAreRefusedWithoutOverflow)
 {
     Console c(std::string(200, '7') + " " + std::string(100000, '9') + " 5");
@@ -122,7 +106,4 @@ TEST(Controle, EndOfInputStopsAsking)
     Console c("  \n 7x ");
     EXPECT_THROW(c.d.controle(4, "Q?"), FinDesEntrees);
     EXPECT_EQ(c.sortie.str(), "Q?Q?");
-    Console rien("1");
-    EXPECT_EQ(rien.d.controle(6, "Q?"), 0);  // no such case: nothing asked
-    EXPECT_EQ(rien.sortie.str(), "");
 }

@@ -2,6 +2,7 @@
 // through to the search.
 #include <gtest/gtest.h>
 
+#include "batch/demande.h"
 #include "search/recherche.h"
 
 namespace {
@@ -35,7 +36,7 @@ struct Cas {
 
 }  // namespace
 
-TEST(Exeptions, EachVerdictAndWhatItLetsThrough)
+TEST(Exceptions, EachVerdictAndWhatItLetsThrough)
 {
     const Cas cas[] = {
         // Odd unknowns: Q even, n even with P odd, n odd with P even.
@@ -65,25 +66,21 @@ TEST(Exeptions, EachVerdictAndWhatItLetsThrough)
         {1, 3, 1, 1, 0, 0, 3, 3, 1, 0, Verdict::TRIVIAL},
     };
     for (const Cas& c : cas) {
+        // The problem as the program sets it up (the bound lowered to the
+        // parity, the stop values as a prefix's).
+        Demande d;
+        d.type = c.type;
+        d.n = c.n;
+        d.P1 = c.p;
+        d.Q1 = c.q;
+        d.parite = c.parite;
+        d.max = c.borne;
+        for (long a : {c.arret1, c.arret2})
+            if (a != 0)
+                d.prefixe.push_back(ZZ(a));
         Verdicts v;
         Recherche r(&v);
-        r.pb.type = c.type;
-        r.pb.n = c.n;
-        r.dimensionne();
-        r.pb.P = c.p;
-        r.pb.Q = c.q;
-        r.pb.parite = c.parite;
-        r.pb.z = c.parite == 0 ? 1 : 2;
-        r.pb.Ma = c.borne;
-        r.pb.M = c.borne;
-        if (c.parite == 2 && c.borne % 2 == 1)
-            r.pb.M -= 1;
-        if (c.arret1 != 0) {
-            r.pb.seq2 = 1;
-            r.pb.x3[1] = c.arret1;
-            r.pb.x3[2] = c.arret2;
-            r.pb.s2 = c.arret2 != 0 ? 2 : 1;
-        }
+        r.pb = probleme(d);
         const std::string nom = std::to_string(c.type) + " " + std::to_string(c.n) + " " +
                                 std::to_string(c.p) + "/" + std::to_string(c.q);
         EXPECT_EQ(r.exeptions(), c.retour) << nom;
@@ -94,7 +91,7 @@ TEST(Exeptions, EachVerdictAndWhatItLetsThrough)
     }
 }
 
-TEST(Exeptions, StopValueOfTheWrongParityIsRaised)
+TEST(Exceptions, StopValueOfTheWrongParityIsRaised)
 {
     // All even with the stop value 5: the smallest candidate starts at 6,
     // (6, 6, 6) sums to 1/2.
