@@ -27,7 +27,8 @@ u64 powmod(u64 a, u64 e, u64 m)
     return r;
 }
 
-// The integer square root of v.
+}  // namespace
+
 u64 racine(u64 v)
 {
     u64 r = static_cast<u64>(std::sqrt(static_cast<double>(v)));
@@ -37,6 +38,8 @@ u64 racine(u64 v)
         r++;
     return r;
 }
+
+namespace {
 
 // A non-trivial factor of the odd composite v (Brent's cycle finding, with
 // the gcd taken over batches of products).

@@ -39,6 +39,9 @@ void factorise(u64 v, Facteurs& f, std::int64_t& rho);
 // primes), f then meaningless.
 bool factorise(u128 v, Facteurs& f, std::int64_t& rho);
 
+// The integer square root of v.
+u64 racine(u64 v);
+
 // Whether v (below 2^64) is prime: Miller-Rabin with bases that decide
 // every 64-bit number.
 bool estPremier(u64 v);

@@ -68,9 +68,10 @@ public:
     }
     friend Mot operator-(Mot a)
     {
-        if (a.v == -a.v && a.v != 0)
+        Brut r;
+        if (__builtin_sub_overflow(Brut(0), a.v, &r))
             throw Debordement();
-        return brut(-a.v);
+        return brut(r);
     }
     Mot& operator+=(Mot b) { return *this = *this + b; }
     Mot& operator-=(Mot b) { return *this = *this - b; }
@@ -96,8 +97,8 @@ Mot enMot(const ZZ& v);
 ZZ enZZ(Mot v);
 void enZZ(ZZ& z, Mot v);
 
-// a*b < c, for b > 0, without an overflow on words: a product that does not
-// fit in 127 bits exceeds every word c.
+// a*b < c, for a >= 0 and b > 0, without an overflow on words: a product
+// that does not fit in 127 bits exceeds every word c.
 inline bool produitInferieur(const ZZ& a, const ZZ& b, const ZZ& c) { return a * b < c; }
 inline bool produitInferieur(Mot a, Mot b, Mot c)
 {

@@ -40,6 +40,52 @@ u128 produit(const Facteurs& f)
 
 }  // namespace
 
+// Checked words against ZZ, operands drawn toward the extremes (0, 1,
+// powers of two and their neighbours, all ones, random lengths, both
+// signs): every result that fits in 127 bits is ZZ's, and every other
+// throws.
+TEST(Mots, RandomOperandsAtTheExtremesAgreeWithZZ)
+{
+    std::mt19937_64 alea(127);
+    auto tire = [&]() {
+        ZZ v;
+        const int bits = static_cast<int>(alea() % 128);
+        switch (alea() % 5) {
+        case 0: v = static_cast<long>(alea() % 3); break;
+        case 1: v = deux(bits) + static_cast<long>(alea() % 5) - 2; break;
+        case 2: v = deux(bits) - 1; break;
+        default: v = NTL::RandomBits_ZZ(bits); break;
+        }
+        if (NTL::NumBits(v) > 127)
+            v = deux(127) - 1;
+        return alea() % 2 ? v : ZZ(-v);
+    };
+    // A word holds -2^127 .. 2^127 - 1.
+    auto verifie = [](const ZZ& attendu, auto&& calcul) {
+        if (attendu >= -deux(127) && attendu < deux(127)) {
+            EXPECT_EQ(enZZ(calcul()), attendu);
+        } else {
+            EXPECT_THROW(calcul(), Debordement) << attendu;
+        }
+    };
+    for (int t = 0; t < 200000; t++) {
+        const ZZ a = tire(), b = tire();
+        const Mot x = enMot(a), y = enMot(b);
+        verifie(a + b, [&] { return x + y; });
+        verifie(a - b, [&] { return x - y; });
+        verifie(a * b, [&] { return x * y; });
+        verifie(-a, [&] { return -x; });
+        if (a >= 0 && b > 0) {
+            EXPECT_EQ(enZZ(x / y), a / b);
+        }
+        if (a >= 0 && b > 0) {
+            EXPECT_EQ(produitInferieur(x, y, enMot(deux(127) - 1)), a * b < deux(127) - 1);
+        }
+        EXPECT_EQ(x < y, a < b);
+        EXPECT_EQ(compare(x, b), NTL::compare(a, b));
+    }
+}
+
 TEST(Mots, ConversionsAndOverflowAtTheEdges)
 {
     for (const ZZ& v : bords()) {
@@ -49,6 +95,7 @@ TEST(Mots, ConversionsAndOverflowAtTheEdges)
     const Mot max = enMot(deux(127) - 1);
     EXPECT_THROW(max + Mot(1), Debordement);
     EXPECT_THROW(-max - Mot(2), Debordement);
+    EXPECT_THROW(-(-max - Mot(1)), Debordement);  // -2^127 has no opposite
     EXPECT_EQ(enZZ(enMot(deux(63)) * enMot(deux(63) - 1)), deux(63) * (deux(63) - 1));
     EXPECT_THROW(enMot(deux(64)) * enMot(deux(63)), Debordement);
     EXPECT_EQ(enZZ(enMot(deux(126)) / enMot(deux(64) + 1)), deux(126) / (deux(64) + 1));
@@ -91,11 +138,27 @@ TEST(Facteurs, NumbersUpTo125Bits)
     EXPECT_TRUE(estPremier(18446744073709551557ull));
 }
 
+// The square root the sieve relies on, at its edges.
+TEST(Facteurs, SquareRootsNearTwoToThe52And64)
+{
+    for (u64 r : {u64(1) << 26, (u64(1) << 26) + 1, u64(4294967295), u64(4294967294), u64(3037000499)})
+        for (u64 d : {u64(0), u64(1)}) {
+            const u64 carre = r * r;
+            EXPECT_EQ(racine(carre), r);
+            EXPECT_EQ(racine(carre - d - 1), r - 1);
+            if (r < 4294967295u) {
+                EXPECT_EQ(racine(carre + 2 * r - d), r);
+            }
+        }
+    EXPECT_EQ(racine(~u64(0)), 4294967295u);
+    EXPECT_EQ(racine((u64(1) << 52) - 1), (u64(1) << 26) - 1);
+}
+
 TEST(Facteurs, SieveWindowsAgreeWithSingleValues)
 {
     std::int64_t rho = 0;
     Crible crible(64);
-    for (u64 haut : {u64(1000), u64(1) << 31, (u64(1) << 40) + 7}) {
+    for (u64 haut : {u64(1000), u64(1) << 31, (u64(1) << 40) + 7, (u64(1) << 52) - 1}) {
         for (u64 v = haut; v > haut - 300; v--) {
             Facteurs a, b;
             crible.facteurs(v, haut - 300, a);
