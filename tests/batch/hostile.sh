@@ -99,6 +99,16 @@ for signal in TERM INT HUP; do
 done
 set +m
 
+# --status: on a terminal, a line refreshed about once a second; elsewhere,
+# a line every ten seconds and one at the end; the result unchanged.
+script -qfec "'$exe' ${signale[*]} --status --json > statut.out" statut.ts > /dev/null
+cmp -s <(sed 's/"seconds":[^,]*,//' entier) <(sed 's/"seconds":[^,]*,//' statut.out) ||
+  { echo "--status changes the result"; fail=1; }
+[ "$(grep -ao 'units done' statut.ts | wc -l)" -ge 3 ] && grep -aq '100.0% of' statut.ts ||
+  { echo "--status on a terminal:"; cat -v statut.ts | head -5; fail=1; }
+"$exe" 6 1 --status > /dev/null 2> statut.err
+grep -q '^100.0% of [0-9]* units done, 3462 solutions' statut.err || { echo "--status: $(cat statut.err)"; fail=1; }
+
 # Merges: only what the program writes, summed without overflow.
 "$exe" 7 1 --shard 1/2 --json > t1
 "$exe" 7 1 --shard 2/2 --json > t2
