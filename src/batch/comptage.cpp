@@ -17,6 +17,7 @@
 #include "batch/signaux.h"
 #include "search/decoupe.h"
 #include "search/partage.h"
+#include "search/pilote.h"
 #include "search/recherche.h"
 
 namespace {
@@ -222,6 +223,161 @@ Total sansUnites(const Demande& d, Recherche& r, const Lignes& verdicts, bool re
 
 }  // namespace
 
+namespace {
+
+// The units of the whole count, and the work of this shard, from the cut
+// walked once ahead.
+struct Inventaire {
+    std::int64_t unites = 0, miennes = 0;
+    double travail = 0;  // estimated prefixes of this shard's units
+};
+
+Inventaire inventaire(const Demande& d, Recherche& r, double taille, Sauvegarde& sauvegarde)
+{
+    Inventaire inv;
+    Decoupe pre(r.pb, r.reglages, r.etatZZ(), taille);
+    Unite u;
+    while (pre.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE) {
+        inv.unites++;
+        if (proprietaire(u.indice, d.tranches) == d.tranche) {
+            inv.travail += u.estimation;
+            inv.miennes++;
+        }
+        if ((inv.unites & 1023) == 0)
+            sauvegarde.avantTravail();
+    }
+    return inv;
+}
+
+// The merge of a batch count: the units given back in order, this shard's
+// into its totals, with what a resumed run had already done; between
+// units, the signals, the status line and the checkpoints.
+class Fusion {
+public:
+    Fusion(const Demande& d, int n, Point point, const Inventaire& inv, Sauvegarde& sauvegarde,
+           Horloge::time_point debut)
+        : d_(d), n_(n), inv_(inv), sauvegarde_(sauvegarde), statut_(d.statut), debut_(debut),
+          avant_(point.total.secondes),
+          suivante_(point.suivante), termines_(std::move(point.termines))
+    {
+        t_ = point.total;
+        t_.unites = inv.unites;
+        t_.tranche = d.tranche;
+        t_.tranches = d.tranches;
+    }
+
+    // Whether the atelier counts u: a unit of this shard that no earlier
+    // run finished.
+    bool aCompter(const Unite& u) const
+    {
+        return mienne(u.indice) && u.indice >= suivante_ && termines_.count(u.indice) == 0;
+    }
+
+    // Merges one unit given back in its turn; true when the search ended
+    // inside it.
+    bool prend(Chantier::Livraison& l)
+    {
+        const Unite& u = l.unite;
+        if (u.indice < suivante_) {
+            // Merged before the run was resumed.
+            if (mienne(u.indice)) {
+                fait_ += u.estimation;
+                fusionnees_++;
+            }
+            return false;
+        }
+        suivante_ = u.indice + 1;
+        if (!mienne(u.indice))
+            return false;
+        Bilan b;
+        if (l.confiee) {
+            if (!l.resultat.conforme)
+                throw std::logic_error("unit " + std::to_string(u.indice) + " left elsewhere than cut");
+            b = std::move(l.resultat.bilan);
+        } else {
+            const auto it = termines_.find(u.indice);
+            b = std::move(it->second);
+            termines_.erase(it);
+        }
+        for (const Vec<ZZ>& x : u.avant)
+            t_.ajoute(x, n_, 2 * u.indice);
+        t_.ajoute(b, 2 * u.indice + 1);
+        fait_ += u.estimation;
+        faitIci_ += u.estimation;
+        fusionnees_++;
+        finie_ = b.finie;
+        return finie_;
+    }
+
+    // Between units: a signal saves and ends the run; the status line and
+    // the checkpoint in their time.
+    void entreDeux(const Chantier& chantier)
+    {
+        if (sauvegarde_.active() && Interruption::recu() != 0) {
+            statut_.efface();
+            sauvegarde_.surSignal(etat(&chantier));
+        }
+        const double ecoule = depuis(debut_);
+        statut_.montre(inv_.travail > 0 ? fait_ / inv_.travail : 0, fusionnees_, inv_.miennes, t_.nombre,
+                       avant_ + ecoule, faitIci_ > 0 ? ecoule * (inv_.travail - fait_) / faitIci_ : NAN);
+        if (ecoule - dernierPoint_ >= d_.chaque) {
+            sauvegarde_.ecris(etat(&chantier));
+            dernierPoint_ = ecoule;
+        }
+    }
+
+    // The totals, once every unit is merged (or the search ended inside
+    // one), with the solutions after the last unit, which belong to the
+    // shard of the index that would come next.
+    Total termine(const Decoupe& decoupe)
+    {
+        if (!finie_ && mienne(t_.unites))
+            for (const Vec<ZZ>& x : decoupe.finales)
+                t_.ajoute(x, n_, 2 * t_.unites);
+        suivante_ = t_.unites;
+        termines_.clear();
+        t_.secondes = avant_ + depuis(debut_);
+        statut_.montre(1, inv_.miennes, inv_.miennes, t_.nombre, t_.secondes, 0, true);
+        sauvegarde_.ecris(etat(nullptr));
+        return t_;
+    }
+
+private:
+    bool mienne(std::int64_t indice) const { return proprietaire(indice, d_.tranches) == d_.tranche; }
+
+    // What a checkpoint keeps: the units merged, and those finished ahead
+    // of their turn, resumed or counted since.
+    Point etat(const Chantier* chantier) const
+    {
+        Point p;
+        p.suivante = suivante_;
+        p.total = t_;
+        p.total.secondes = avant_ + depuis(debut_);
+        p.termines = termines_;
+        if (chantier != nullptr)
+            for (const auto& [indice, res] : chantier->enAvance())
+                if (res.conforme)
+                    p.termines[indice] = res.bilan;
+        return p;
+    }
+
+    const Demande& d_;
+    const int n_;
+    const Inventaire inv_;
+    Sauvegarde& sauvegarde_;
+    Statut statut_;
+    const Horloge::time_point debut_;
+    const double avant_;  // seconds of the runs before a resume
+    Total t_;
+    std::int64_t suivante_;  // the next unit to merge
+    std::map<std::int64_t, Bilan> termines_;  // finished by an earlier run, not merged yet
+    double fait_ = 0, faitIci_ = 0, dernierPoint_ = 0;
+    std::int64_t fusionnees_ = 0;
+    bool finie_ = false;
+};
+
+}  // namespace
+
 Total compte(const Demande& d, Atelier* atelier)
 {
     const auto debut = Horloge::now();
@@ -229,9 +385,8 @@ Total compte(const Demande& d, Atelier* atelier)
     Recherche r(&verdicts);
     r.reglages.travailleurs = d.travailleurs;
     prepare(r, d, Mode::COMPTE);
-    const Probleme& pb = r.pb;
     const bool regle = r.exeptions() == 2;
-    if (regle || pb.n < 3)
+    if (regle || r.pb.n < 3)
         return sansUnites(d, r, verdicts, regle);
 
     Sauvegarde sauvegarde(d);
@@ -241,157 +396,24 @@ Total compte(const Demande& d, Atelier* atelier)
     if (!d.reprise.empty())
         point = lisPoint(d.reprise, d, taille);
     sauvegarde.avantTravail();
-    // The units of the whole count, and the work of this shard.
-    Total t;
-    double travail = 0;
-    std::int64_t miennes = 0;
-    {
-        Decoupe pre(r, taille);
-        Unite u;
-        while (pre.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE) {
-            t.unites++;
-            if (proprietaire(u.indice, d.tranches) == d.tranche) {
-                travail += u.estimation;
-                miennes++;
-            }
-            if ((t.unites & 1023) == 0)
-                sauvegarde.avantTravail();
-        }
-    }
+    const Inventaire inv = inventaire(d, r, taille, sauvegarde);
 
     // The threads of this machine, unless the units go elsewhere.
     std::unique_ptr<Equipe> equipe;
-    Atelier local;
     if (atelier == nullptr) {
-        int travailleurs = d.travailleurs > 0 ? d.travailleurs : static_cast<int>(std::thread::hardware_concurrency());
-        travailleurs = std::max(1, travailleurs);
-        equipe = std::make_unique<Equipe>(r, travailleurs);
-        local.places = travailleurs * limites::AVANCE_PAR_TRAVAILLEUR;
-        local.confie = [&](const Unite& u) { equipe->confie(u); };
-        local.recolte = [&](bool attendre) {
-            std::vector<std::pair<std::int64_t, Bilan>> faits;
-            for (auto& [indice, res] : equipe->recolte(attendre)) {
-                if (res.erreur)
-                    std::rethrow_exception(res.erreur);
-                if (!res.conforme)
-                    throw std::logic_error("unit " + std::to_string(indice) + " left elsewhere than cut");
-                faits.emplace_back(indice, std::move(res.bilan));
-            }
-            return faits;
-        };
-        atelier = &local;
+        equipe = std::make_unique<Equipe>(r.pb, r.reglages, travailleurs(d.travailleurs));
+        atelier = equipe.get();
     }
-
-    const double avant = point.total.secondes;
-    const std::int64_t unites = t.unites;
-    t = point.total;
-    t.unites = unites;
-    t.tranche = d.tranche;
-    t.tranches = d.tranches;
-    std::int64_t suivante = point.suivante;
-    std::map<std::int64_t, Bilan> termines = std::move(point.termines);
-
-    struct Attente {
-        std::int64_t indice;
-        bool mienne;
-        std::vector<Vec<ZZ>> avant;
-        double estimation;
-    };
-    std::deque<Attente> file;
-    Decoupe decoupe(r, taille);
-    bool finDecoupe = false, finie = false;
-    double fait = 0, faitIci = 0;
-    std::int64_t fusionnees = 0;
-    Statut statut(d.statut);
-    double dernierPoint = 0;
-    const std::size_t places = static_cast<std::size_t>(atelier->places);
-
-    auto etat = [&] {
-        Point p;
-        p.suivante = suivante;
-        p.total = t;
-        p.total.secondes = avant + depuis(debut);
-        p.termines = termines;
-        return p;
-    };
-
-    while (!finie) {
-        bool attente = false;
-        while (!finDecoupe && file.size() < places) {
-            Unite u;
-            const Decoupe::Etape e = decoupe.suivante(u);
-            if (e == Decoupe::FIN) {
-                finDecoupe = true;
-                break;
-            }
-            if (e == Decoupe::ATTENTE) {
-                attente = true;
-                break;
-            }
-            const bool mienne = proprietaire(u.indice, d.tranches) == d.tranche;
-            if (u.indice < suivante) {
-                if (mienne)
-                    fait += u.estimation;
-                fusionnees += mienne;
-                continue;  // merged before the run was resumed
-            }
-            if (mienne && termines.count(u.indice) == 0)
-                atelier->confie(u);
-            file.push_back({u.indice, mienne, mienne ? std::move(u.avant) : std::vector<Vec<ZZ>>{}, u.estimation});
-        }
-        for (auto& [indice, b] : atelier->recolte(false))
-            termines[indice] = std::move(b);
-        bool fusion = false;
-        while (!file.empty()) {
-            Attente& a = file.front();
-            if (a.mienne) {
-                const auto it = termines.find(a.indice);
-                if (it == termines.end())
-                    break;
-                for (const Vec<ZZ>& x : a.avant)
-                    t.ajoute(x, pb.n, 2 * a.indice);
-                t.ajoute(it->second, 2 * a.indice + 1);
-                finie = it->second.finie;
-                termines.erase(it);
-                fait += a.estimation;
-                faitIci += a.estimation;
-                fusionnees++;
-            }
-            suivante = a.indice + 1;
-            file.pop_front();
-            fusion = true;
-            if (finie)
-                break;
-        }
-        if (finie || (file.empty() && finDecoupe))
+    Fusion fusion(d, r.pb.n, std::move(point), inv, sauvegarde, debut);
+    Decoupe decoupe(r.pb, r.reglages, r.etatZZ(), taille);
+    Chantier chantier(decoupe, *atelier, [&fusion](const Unite& u) { return fusion.aCompter(u); });
+    while (!chantier.fini()) {
+        std::optional<Chantier::Livraison> l = chantier.suivante();
+        if (l && fusion.prend(*l))
             break;
-        if (sauvegarde.active() && Interruption::recu() != 0) {
-            statut.efface();
-            sauvegarde.surSignal(etat());
-        }
-        const double ecoule = depuis(debut);
-        statut.montre(travail > 0 ? fait / travail : 0, fusionnees, miennes, t.nombre, avant + ecoule,
-                      faitIci > 0 ? ecoule * (travail - fait) / faitIci : NAN);
-        if (ecoule - dernierPoint >= d.chaque) {
-            sauvegarde.ecris(etat());
-            dernierPoint = ecoule;
-        }
-        // Waits for a result a moment at most: a signal is seen at once.
-        if (!fusion && !attente)
-            for (auto& [indice, b] : atelier->recolte(true))
-                termines[indice] = std::move(b);
+        fusion.entreDeux(chantier);
     }
-    // The solutions after the last unit belong to the shard of the index
-    // that would come next.
-    if (!finie && proprietaire(t.unites, d.tranches) == d.tranche)
-        for (const Vec<ZZ>& x : decoupe.finales)
-            t.ajoute(x, pb.n, 2 * t.unites);
-    suivante = t.unites;
-    termines.clear();
-    t.secondes = avant + depuis(debut);
-    statut.montre(1, miennes, miennes, t.nombre, t.secondes, 0, true);
-    sauvegarde.ecris(etat());
-    return t;
+    return fusion.termine(decoupe);
 }
 
 Total liste(const Demande& d, std::ostream& out)
@@ -403,7 +425,7 @@ Total liste(const Demande& d, std::ostream& out)
     prepare(r, d, Mode::AFFICHE);
     r.pb.L = 0;  // every row, no pause
     r.res.K3 = 0;
-    r.recherche();
+    recherche(r);
     if (lignes.donne && lignes.dernier == Verdict::UNIQUE)
         lignes.ligne(1, unique(r), r.pb.n);
     Total t = lignes.total;

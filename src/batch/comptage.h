@@ -4,24 +4,15 @@
 // every solution.
 #pragma once
 
-#include <functional>
 #include <ostream>
 
 #include "batch/point.h"
 #include "batch/total.h"
-#include "search/decoupe.h"
+#include "search/partage.h"
 
-class Recherche;
-
-// Runs the count of d. `confie` hands a unit to be counted (threads, or
-// other machines); `recolte` gives back the results finished so far, and
-// `attend` waits for one. The totals are those of the shard d.tranche.
-struct Atelier {
-    std::function<void(const Unite&)> confie;
-    std::function<std::vector<std::pair<std::int64_t, Bilan>>(bool attendre)> recolte;
-    int places = 1;  // units worth keeping in hand
-};
-
+// Runs the count of d, its units counted by `atelier` (other machines), or
+// by the threads of this one when it is null. The totals are those of the
+// shard d.tranche.
 Total compte(const Demande& d, Atelier* atelier = nullptr);
 
 // Every solution on `out`, one line each, x1 .. xn; the totals returned.

@@ -193,14 +193,7 @@ Probleme probleme(const Demande& d)
 
 void prepare(Recherche& r, const Demande& d, Mode mode)
 {
-    r.pb = probleme(d);
-    r.mode = mode;
-    r.dimensionneEtat();
-    r.prepareProbleme();
-    r.zz.i = 0;
-    r.zz.N = 0;
-    r.zz.D = 1;
-    r.res.m1 = Mot(r.pb.z);
+    r.installe(probleme(d), r.reglages, mode);
     if (d.prefixe.empty())
         return;
     const auto [raison, j] = r.placePrefixe(r.pb.x2, r.pb.s);

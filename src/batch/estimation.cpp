@@ -367,7 +367,6 @@ public:
             u.minr[t] = r_.zz.minr[t];
         u.x[k] = u.bas = v;
         try {
-            compteur_.pasFaits = 0;
             return static_cast<double>(compteUnite(compteur_, u).bilan.nombre);
         } catch (const TropDePas&) {
             inconnu = true;
@@ -390,12 +389,10 @@ public:
             u.minr[t] = r_.zz.minr[t];
         }
         u.bas = std::max(fond, haut - (largeur - 1) * r_.pb.z);
-        compteur_.compteurs = Compteurs();
-        compteur_.pasFaits = 0;
         const double debut = cpu();
-        compteUnite(compteur_, u);
+        const Resultat res = compteUnite(compteur_, u);
         secondes += cpu() - debut;
-        prefixes += compteur_.compteurs.n[PREFIXES];
+        prefixes += res.compteurs.n[PREFIXES];
     }
 
     std::int64_t coupes = 0;
@@ -530,18 +527,18 @@ namespace {
 // at most (where the cut's estimates along one path and the coarse count
 // along random ones disagree by far, coarser units until they are few
 // enough).
-std::vector<Unite> strates(const Recherche& racine, double taille)
+std::vector<Unite> strates(Recherche& racine, double taille)
 {
     const int n = racine.pb.n;
     // Three unknowns or a prefix of n-3 values: one stratum, the node
     // itself, whose last level is drawn whole.
-    if (racine.zz.i >= n - 3) {
+    if (racine.i() >= n - 3) {
         Unite u;
         u.k = -2;
         return {u};
     }
     for (;;) {
-        Decoupe essai(racine, taille, n - 3);
+        Decoupe essai(racine.pb, racine.reglages, racine.etatZZ(), taille, n - 3);
         Unite u;
         std::int64_t nombre = 0;
         while (nombre <= limites::STRATES_MAX && essai.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE)
@@ -551,7 +548,7 @@ std::vector<Unite> strates(const Recherche& racine, double taille)
         taille *= 16;
     }
     std::vector<Unite> liste;
-    Decoupe decoupe(racine, taille, n - 3);
+    Decoupe decoupe(racine.pb, racine.reglages, racine.etatZZ(), taille, n - 3);
     Unite u;
     while (decoupe.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE)
         liste.push_back(std::move(u));

@@ -78,13 +78,11 @@ Unite uniteDe(const std::string& texte)
 }
 
 // Rank 0's side: units wait here until a rank asks for them.
-class Distribution {
+class Distribution : public Atelier {
 public:
-    explicit Distribution(int rangs) : demandes_(rangs, 0), fils_(rangs, 0) {}
-
-    // Every rank says how many threads it has: the units worth keeping in
-    // hand.
-    int places()
+    // Every rank says first how many threads it has: the units worth
+    // keeping in hand.
+    Distribution(int rangs, int n) : n_(n), demandes_(rangs, 0), fils_(rangs, 0)
     {
         int total = 0;
         for (std::size_t r = 1; r < fils_.size(); r++) {
@@ -96,18 +94,20 @@ public:
             demandes_[r] = 2 * n;
             total += n;
         }
-        return std::max(1, total) * limites::AVANCE_PAR_TRAVAILLEUR;
+        places_ = std::max(1, total) * limites::AVANCE_PAR_TRAVAILLEUR;
     }
 
-    void confie(const Unite& u)
+    int places() const override { return places_; }
+
+    void confie(const Unite& u) override
     {
         attente_.push_back(u);
         sert();
     }
 
-    std::vector<std::pair<std::int64_t, Bilan>> recolte(bool attendre, int n)
+    std::vector<std::pair<std::int64_t, Resultat>> recolte(bool attendre) override
     {
-        std::vector<std::pair<std::int64_t, Bilan>> faits;
+        std::vector<std::pair<std::int64_t, Resultat>> faits;
         const auto debut = std::chrono::steady_clock::now();
         for (;;) {
             MPI_Status etat;
@@ -128,7 +128,9 @@ public:
                 sert();
             } else {
                 const nlohmann::json j = nlohmann::json::parse(recoit(etat));
-                faits.emplace_back(j.at("i").get<std::int64_t>(), bilanDeJson(j.at("b"), n));
+                Resultat res;
+                res.bilan = bilanDeJson(j.at("b"), n_);
+                faits.emplace_back(j.at("i").get<std::int64_t>(), std::move(res));
             }
         }
     }
@@ -156,6 +158,8 @@ private:
         }
     }
 
+    const int n_;
+    int places_ = 1;
     std::vector<int> demandes_, fils_;
     std::deque<Unite> attente_;
 };
@@ -163,13 +167,9 @@ private:
 // A counting rank: units in, results out, with every core.
 void compteAutreRang(const Demande& d)
 {
-    int travailleurs = d.travailleurs > 0 ? d.travailleurs : static_cast<int>(std::thread::hardware_concurrency());
-    travailleurs = std::max(1, travailleurs);
-    MPI_Send(&travailleurs, 1, MPI_INT, 0, DEMANDE, MPI_COMM_WORLD);
-    Recherche modele;
-    modele.pb = probleme(d);
-    modele.dimensionneEtat();
-    Equipe equipe(modele, travailleurs);
+    int fils = travailleurs(d.travailleurs);
+    MPI_Send(&fils, 1, MPI_INT, 0, DEMANDE, MPI_COMM_WORLD);
+    Equipe equipe(probleme(d), Reglages(), fils);
     // A signal to the whole job (mpiexec's, a scheduler's) reaches rank 0
     // too: this rank lives on a moment, so that rank 0 saves what is
     // finished before the job is torn down, then ends as the signal asks.
@@ -229,16 +229,12 @@ int main(int argc, char** argv)
                 execute(d, sortie);
                 return;
             }
-            Distribution distribution(rangs);
-            Atelier atelier;
-            atelier.places = distribution.places();
-            atelier.confie = [&](const Unite& u) { distribution.confie(u); };
-            atelier.recolte = [&](bool attendre) { return distribution.recolte(attendre, d.n); };
+            Distribution distribution(rangs, d.n);
             struct Fin {
                 Distribution& d;
                 ~Fin() { d.termine(); }
             } fin{distribution};
-            execute(d, sortie, &atelier);
+            execute(d, sortie, &distribution);
         });
         // Ranks still waiting for work when rank 0 stopped early are told.
         if (statut != 0 || rangs < 2)

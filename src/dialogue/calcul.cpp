@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "dialogue/dialogue.h"
+#include "search/pilote.h"
 
 // Asks the value of unknown k of a sequence with the three-piece prompt.
 void Dialogue::demandeValeur(int k)
@@ -193,7 +194,7 @@ int Dialogue::calcul()
     pose(5, "\n \n \t Valeur de K ou autre option que vous avez choisie : \n \n \t [K] / [zero, pas de limite] / [-K (K>1), pas de limite et affichage toutes les K solutions] ?    \t");
     pb.L = valeur;
 
-    const int resultat = r.recherche();
+    const int resultat = recherche(r);
     compteurs.ajoute(r.compteurs);
     return resultat;
 }

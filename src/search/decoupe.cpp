@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "search/limites.h"
-#include "search/machine.h"
+#include "search/recherche.h"
 #include "search/marche.h"
 
 void Decoupe::reste(int k, ZZ& c, ZZ& d)
@@ -70,26 +70,15 @@ double estime(const Probleme& pb, int k, const ZZ& c0, const ZZ& d0, const ZZ& a
     return e;
 }
 
-Decoupe::Decoupe(const Recherche& r, double taille, int profondeur)
-    : marche_(std::make_unique<Recherche>()), taille_(taille), profondeur_(profondeur > 0 ? profondeur : r.pb.n - 2)
+Decoupe::Decoupe(const Probleme& pb, const Reglages& reglages, const Etat<ZZ>& depart, double taille,
+                 int profondeur)
+    : marche_(std::make_unique<Recherche>()), taille_(taille), profondeur_(profondeur > 0 ? profondeur : pb.n - 2)
 {
-    ASSERT_LIMITE(profondeur_ >= 1 && profondeur_ <= r.pb.n - 2);
-    Recherche& m = *marche_;
-    m.pb = r.pb;
-    m.reglages = r.reglages;
-    m.reglages.raccourcis = false;
-    m.mode = Mode::RELEVE;
-    m.dimensionneEtat();
-    m.prepareProbleme();
-    Recherche& source = const_cast<Recherche&>(r);
-    const Etat<ZZ>& s = source.etatZZ();
-    for (int k = 0; k <= m.pb.n; k++) {
-        m.zz.x[k] = s.x[k];
-        m.zz.minr[k] = s.minr[k];
-    }
-    m.zz.N = s.N;
-    m.zz.D = s.D;
-    m.zz.i = s.i;
+    ASSERT_LIMITE(profondeur_ >= 1 && profondeur_ <= pb.n - 2);
+    Reglages plain = reglages;
+    plain.raccourcis = false;
+    marche_->installe(pb, plain, Mode::RELEVE);
+    marche_->placeEtat(depart);
 }
 
 Decoupe::~Decoupe() = default;

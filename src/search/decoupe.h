@@ -18,6 +18,8 @@
 
 class Recherche;
 struct Probleme;
+struct Reglages;
+template <class T> struct Etat;
 
 using NTL::Vec;
 using NTL::ZZ;
@@ -39,10 +41,12 @@ public:
         FIN,      // the search is over; the last solutions are in `finales`
         ATTENTE,  // no unit yet after the steps allowed: ask again later
     };
-    // The rest of the search r, which stands at a forward step at a depth
-    // of at most n-2, in units of about `taille` estimated prefixes, each
-    // a range of an unknown at depth `profondeur` at most (n-2 when 0).
-    Decoupe(const Recherche& r, double taille, int profondeur = 0);
+    // The rest of a search of pb that stands at `depart`, at a forward
+    // step at a depth of at most n-2, in units of about `taille` estimated
+    // prefixes, each a range of an unknown at depth `profondeur` at most
+    // (n-2 when 0).
+    Decoupe(const Probleme& pb, const Reglages& reglages, const Etat<ZZ>& depart, double taille,
+            int profondeur = 0);
     ~Decoupe();
     // The next unit, within `pas` steps of the cutting walk: a walk that
     // units do not cover (values passed by one by one, under a bound)

@@ -8,7 +8,6 @@
 
 #include "search/arret.h"
 #include "search/marche.h"
-#include "search/recherche.h"
 
 namespace {
 
@@ -26,13 +25,13 @@ bool versU(const ZZ& v, int bits, u128& sortie)
 
 }  // namespace
 
-Fermeture::Fermeture(const Recherche& r) : n_(r.pb.n), crible_(r.reglages.fenetre)
+Fermeture::Fermeture(const Servie& servie) : servie_(servie), n_(servie.pb.n), crible_(servie.reglages.fenetre)
 {
     niveaux_.resize(std::max(n_ - 1, 1));
     // Level 0: P/Q itself, with the primes of Q.
     Niveau& racine = niveaux_[0];
     u128 P, Q;
-    if (!versU(r.pb.P, limites::BITS_D, P) || !versU(r.pb.Q, r.reglages.bitsFactorisation, Q))
+    if (!versU(servie_.pb.P, limites::BITS_D, P) || !versU(servie_.pb.Q, servie_.reglages.bitsFactorisation, Q))
         return;  // the closing counts this at each prefix
     racine.c = P;
     racine.d = Q;
@@ -43,18 +42,18 @@ Fermeture::Fermeture(const Recherche& r) : n_(r.pb.n), crible_(r.reglages.fenetr
     valides_ = 1;
 }
 
-Chemin Fermeture::niveau(Recherche& r, int k)
+Chemin Fermeture::niveau(int k)
 {
     const Niveau& avant = niveaux_[k - 1];
     Niveau& ici = niveaux_[k];
     const Mot xk = (*x_)[k];
     ici.x = xk;
-    if (xk.v <= 0 || (xk.v >> r.reglages.bitsFactorisation) != 0)
+    if (xk.v <= 0 || (xk.v >> servie_.reglages.bitsFactorisation) != 0)
         return HORS_LIMITES_X;
     const u128 x = static_cast<u128>(xk.v);
     u128 num, den;
     if (__builtin_mul_overflow(avant.c, x, &num) || num <= avant.d || __builtin_mul_overflow(avant.d, x, &den) ||
-        (den >> r.reglages.bitsD) != 0)
+        (den >> servie_.reglages.bitsD) != 0)
         return HORS_LIMITES_D;
     num -= avant.d;
 
@@ -63,17 +62,17 @@ Chemin Fermeture::niveau(Recherche& r, int k)
     // near its end, alone.
     const bool marche = (k == n_ - 2);
     const u128 basMarche = (*minr_)[k].v > 0 ? static_cast<u128>((*minr_)[k].v) : 1;
-    const bool suite = marche && x + static_cast<u128>(r.pb.z) == precedent_;
-    const bool longue = x - std::min(x, basMarche) >= static_cast<u128>(r.reglages.marcheCourte);
+    const bool suite = marche && x + static_cast<u128>(servie_.pb.z) == precedent_;
+    const bool longue = x - std::min(x, basMarche) >= static_cast<u128>(servie_.reglages.marcheCourte);
     if (marche)
         precedent_ = x;
-    if (suite && longue && (x >> r.reglages.bitsCrible) == 0) {
+    if (suite && longue && (x >> servie_.reglages.bitsCrible) == 0) {
         crible_.facteurs(static_cast<u64>(x), static_cast<u64>(basMarche), fx_);
-        r.compteurs.n[FACTEURS_CRIBLE]++;
+        servie_.compteurs.n[FACTEURS_CRIBLE]++;
     } else {
-        if (!factorise(x, fx_, r.compteurs.n[FACTEURS_RHO]))
+        if (!factorise(x, fx_, servie_.compteurs.n[FACTEURS_RHO]))
             return HORS_LIMITES_X;
-        r.compteurs.n[suite && longue ? FACTEURS_HORS_CRIBLE : FACTEURS_SEULS]++;
+        servie_.compteurs.n[suite && longue ? FACTEURS_HORS_CRIBLE : FACTEURS_SEULS]++;
     }
 
     // d x and its primes; a prime common to d and x may also divide c x - d,
@@ -107,21 +106,21 @@ Chemin Fermeture::niveau(Recherche& r, int k)
     return NB_CHEMINS;
 }
 
-Chemin Fermeture::niveaux(Recherche& r)
+Chemin Fermeture::niveaux()
 {
     if (!racineOk_)
         return HORS_LIMITES_PQ;
     // x1 .. x(n-2) unchanged since the last time: the same answer, without
     // looking at them (a search of thousands of unknowns walks its last
     // ones in constant time).
-    if (versionNiveaux_ == r.versionPrefixe)
+    if (versionNiveaux_ == servie_.versionPrefixe)
         return raisonNiveaux_;
-    versionNiveaux_ = r.versionPrefixe;
-    raisonNiveaux_ = niveauxDe(r);
+    versionNiveaux_ = servie_.versionPrefixe;
+    raisonNiveaux_ = niveauxDe();
     return raisonNiveaux_;
 }
 
-Chemin Fermeture::niveauxDe(Recherche& r)
+Chemin Fermeture::niveauxDe()
 {
     const int haut = n_ - 2;
     int k = 1;
@@ -129,9 +128,9 @@ Chemin Fermeture::niveauxDe(Recherche& r)
         k++;
     valides_ = std::min(valides_, k);
     if (k <= haut)
-        r.compteurs.n[PREFIXES]++;
+        servie_.compteurs.n[PREFIXES]++;
     for (; k <= haut; k++) {
-        const Chemin raison = niveau(r, k);
+        const Chemin raison = niveau(k);
         if (raison != NB_CHEMINS) {
             valides_ = k;
             return raison;
@@ -139,25 +138,25 @@ Chemin Fermeture::niveauxDe(Recherche& r)
         valides_ = k + 1;
     }
     const Niveau& fin = niveaux_[std::max(haut, 0)];
-    ASSERT_LIMITE(r.reglages.bitsD <= limites::BITS_D && r.reglages.bitsC <= limites::BITS_C);
-    if ((fin.d >> r.reglages.bitsD) != 0)
+    ASSERT_LIMITE(servie_.reglages.bitsD <= limites::BITS_D && servie_.reglages.bitsC <= limites::BITS_C);
+    if ((fin.d >> servie_.reglages.bitsD) != 0)
         return HORS_LIMITES_D;
-    if ((fin.c >> r.reglages.bitsC) != 0)
+    if ((fin.c >> servie_.reglages.bitsC) != 0)
         return HORS_LIMITES_C;
     return NB_CHEMINS;
 }
 
-bool Fermeture::valide(const Recherche& r, u128 A, Mot haut) const
+bool Fermeture::valide(u128 A, Mot haut) const
 {
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
     const u128 c = nv.c, d = nv.d;
-    const int parite = r.pb.parite;
-    if (r.pb.z == 2) {
+    const int parite = servie_.pb.parite;
+    if (servie_.pb.z == 2) {
         const u128 u = (A + d) / c;
         if ((u & 1) != static_cast<u128>(haut.v & 1))
             return false;
     }
-    if (parite == 0 && r.w.M == 0)
+    if (parite == 0 && servie_.mots.M == 0)
         return true;
     // v = (d^2/A + d)/c, exact on 128 bits while d^2 fits.
     ZZ vz;
@@ -165,47 +164,47 @@ bool Fermeture::valide(const Recherche& r, u128 A, Mot haut) const
         const u128 v = (d * d / A + d) / c;
         if ((parite == 1 && (v & 1) == 0) || (parite == 2 && (v & 1) != 0))
             return false;
-        return r.w.M == 0 || v <= enU(r.w.M);
+        return servie_.mots.M == 0 || v <= enU(servie_.mots.M);
     }
     vz = Paire{A, c, d}.xn();
     if ((parite == 1 && !IsOdd(vz)) || (parite == 2 && IsOdd(vz)))
         return false;
-    return r.w.M == 0 || vz <= enZZ(r.w.M);
+    return servie_.mots.M == 0 || vz <= enZZ(servie_.mots.M);
 }
 
-bool Fermeture::plage(const Recherche& r, Mot bas, Mot haut, u128& lo, u128& hi) const
+bool Fermeture::plage(Mot bas, Mot haut, u128& lo, u128& hi) const
 {
     // A = c u - d for u in (bas, haut]; v >= u (v > u in type 2) is A <= d
     // (A < d).
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
-    lo = nv.c * enU(bas + r.pb.z) - nv.d;
+    lo = nv.c * enU(bas + servie_.pb.z) - nv.d;
     hi = nv.c * enU(haut) - nv.d;
-    const u128 plafond = (r.pb.type == 2) ? nv.d - 1 : nv.d;
+    const u128 plafond = (servie_.pb.type == 2) ? nv.d - 1 : nv.d;
     if (hi > plafond)
         hi = plafond;
     return hi >= lo;
 }
 
-void Fermeture::compte(Recherche& r, Mot bas, Mot haut)
+void Fermeture::compte(Mot bas, Mot haut)
 {
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
     const u128 c = nv.c, d = nv.d;
     nombre_ = 0;
     u128 lo, hi;
-    if (!plage(r, bas, haut, lo, hi))
+    if (!plage(bas, haut, lo, hi))
         return;
-    const u128 plafond = (r.pb.type == 2) ? d - 1 : d;
+    const u128 plafond = (servie_.pb.type == 2) ? d - 1 : d;
     // With no parity and no bound, every divisor of d^2 is a solution when
     // c <= 2, and the pairs A, d^2/A give the count from the number of
     // divisors alone, less those outside [lo, hi]: at most the few values
     // at each end of the walk, the bottom one met by a step of its own and
     // the top one by the step before.
-    const bool libre = r.pb.z == 1 && r.w.M == 0;
-    const bool premiereVoulue = r.mode == Mode::COMPTE && r.bilan.premiere.vide();
+    const bool libre = servie_.pb.z == 1 && servie_.mots.M == 0;
+    const bool premiereVoulue = servie_.mode == Mode::COMPTE && servie_.bilan.premiere.vide();
     if (libre && c <= 2 && lo <= 3 && plafond - hi <= 2 && (d >> 63) == 0 && !premiereVoulue) {
         auto divise = [&](u128 A) { return (d % A) * (d % A) % A == 0; };
         const u128 tau = Diviseurs::nombre(nv.f);
-        std::int64_t nombre = static_cast<std::int64_t>(r.pb.type == 2 ? (tau - 1) / 2 : (tau + 1) / 2);
+        std::int64_t nombre = static_cast<std::int64_t>(servie_.pb.type == 2 ? (tau - 1) / 2 : (tau + 1) / 2);
         for (u128 A = 1; A < lo; A++)
             nombre -= divise(A);
         for (u128 A = hi + 1; A <= plafond; A++)
@@ -222,14 +221,14 @@ void Fermeture::compte(Recherche& r, Mot bas, Mot haut)
             }
         Amax_ = 0;  // not needed: the first solution is not asked for
         nombre_ = nombre;
-        r.compteurs.n[DIVISEURS_FORME]++;
+        servie_.compteurs.n[DIVISEURS_FORME]++;
         return;
     }
     int chemin = 0;
     diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_, chemin);
-    r.compteurs.n[chemin == 0 ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
+    servie_.compteurs.n[chemin == 0 ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
     for (u128 A : A_) {
-        if (!libre && !valide(r, A, haut))
+        if (!libre && !valide(A, haut))
             continue;
         if (nombre_ == 0 || A < Amin_)
             Amin_ = A;
@@ -239,7 +238,7 @@ void Fermeture::compte(Recherche& r, Mot bas, Mot haut)
     }
 }
 
-void Fermeture::prepareListe(Recherche& r, Mot bas, Mot haut)
+void Fermeture::prepareListe(Mot bas, Mot haut)
 {
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
     const u128 c = nv.c, d = nv.d;
@@ -247,21 +246,21 @@ void Fermeture::prepareListe(Recherche& r, Mot bas, Mot haut)
     suivant_ = 0;
     listeFaite_ = true;
     listeHaut_ = haut;
-    listeVersion_ = r.versionPrefixe;
+    listeVersion_ = servie_.versionPrefixe;
     u128 lo, hi;
-    if (!plage(r, bas, haut, lo, hi))
+    if (!plage(bas, haut, lo, hi))
         return;
     int chemin = 0;
     diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_, chemin);
-    r.compteurs.n[chemin == 0 ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
+    servie_.compteurs.n[chemin == 0 ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
     for (u128 A : A_)
-        if (valide(r, A, haut))
+        if (valide(A, haut))
             liste_.push_back(enM((A + d) / c));
     std::sort(liste_.begin(), liste_.end(), [](Mot p, Mot q) { return p > q; });
 }
 
 template <class T>
-bool Fermeture::lit(Recherche& r, const Etat<T>& s)
+bool Fermeture::lit(const Etat<T>& s)
 {
     if constexpr (std::is_same_v<T, Mot>) {
         x_ = &s.x;
@@ -275,13 +274,13 @@ bool Fermeture::lit(Recherche& r, const Etat<T>& s)
         // limits (and converting thousands of unknowns at each step would
         // cost more than the walk).
         if (NTL::NumBits(s.D) - NTL::NumBits(s.x[n_ - 1]) > limites::BUDGET_MOTS) {
-            r.compteurs.n[HORS_LIMITES_D]++;
+            servie_.compteurs.n[HORS_LIMITES_D]++;
             return false;
         }
-        const std::uint64_t version = r.versionPrefixe;
+        const std::uint64_t version = servie_.versionPrefixe;
         auto convertit = [&](int k) {
             if (!tient(s.x[k], limites::BITS_D) || !tient(s.minr[k], limites::BITS_D)) {
-                r.compteurs.n[HORS_LIMITES_D]++;
+                servie_.compteurs.n[HORS_LIMITES_D]++;
                 return false;
             }
             motsX_[k] = enMot(s.x[k]);
@@ -299,7 +298,7 @@ bool Fermeture::lit(Recherche& r, const Etat<T>& s)
             minr_ = &motsMinr_;
         }
         if (!prefixeLu_) {
-            r.compteurs.n[HORS_LIMITES_D]++;
+            servie_.compteurs.n[HORS_LIMITES_D]++;
             return false;
         }
         if (!convertit(n_ - 1))
@@ -308,7 +307,7 @@ bool Fermeture::lit(Recherche& r, const Etat<T>& s)
     return true;
 }
 
-Bilan Fermeture::bloc(const Recherche& r, const Vec<Mot>& x) const
+Bilan Fermeture::bloc(const Vec<Mot>& x) const
 {
     // The last solution has the smallest divisor A (the smallest x(n-1) and
     // the largest xn), the first the largest; the first only when a share
@@ -320,75 +319,65 @@ Bilan Fermeture::bloc(const Recherche& r, const Vec<Mot>& x) const
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
     const Paire dernierePaire{Amin_, nv.c, nv.d};
     b.derniere.prendPaire(x, n_, enM((Amin_ + nv.d) / nv.c), dernierePaire);
-    if (r.mode == Mode::COMPTE && r.bilan.premiere.vide())
+    if (servie_.mode == Mode::COMPTE && servie_.bilan.premiere.vide())
         b.premiere.prendPaire(x, n_, enM((Amax_ + nv.d) / nv.c), Paire{Amax_, nv.c, nv.d});
     b.m.propose(dernierePaire);
     return b;
 }
 
 template <class T>
-bool Fermeture::marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, Bilan& b)
+bool Fermeture::marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b)
 {
-    if (!lit(r, s))
+    if (!lit(s))
         return false;
-    const Chemin raison = niveaux(r);
+    const Chemin raison = niveaux();
     if (raison != NB_CHEMINS) {
-        r.compteurs.n[raison]++;
+        servie_.compteurs.n[raison]++;
         return false;
     }
-    compte(r, bas, haut);
-    b = bloc(r, *x_);
+    compte(bas, haut);
+    b = bloc(*x_);
     return true;
 }
 
-template bool Fermeture::marche(Recherche&, const Etat<Mot>&, Mot, Mot, Bilan&);
-template bool Fermeture::marche(Recherche&, const Etat<ZZ>&, Mot, Mot, Bilan&);
+template bool Fermeture::marche(const Etat<Mot>&, Mot, Mot, Bilan&);
+template bool Fermeture::marche(const Etat<ZZ>&, Mot, Mot, Bilan&);
 
 template <class T>
-void Fermeture::avance(Recherche& r, Etat<T>& s)
+bool Fermeture::avance(const Etat<T>& s, Mot& cible)
 {
-    if (!lit(r, s))
-        return;
-    Mot cible;
-    if (!vers(r, cible))
-        return;
-    r.moin(s);
-    if constexpr (std::is_same_v<T, Mot>)
-        s.x[n_ - 1] = cible;
-    else
-        enZZ(s.x[n_ - 1], cible);
-    r.plu(s);
+    return lit(s) && vers(cible);
 }
 
-template void Fermeture::avance(Recherche&, Etat<Mot>&);
-template void Fermeture::avance(Recherche&, Etat<ZZ>&);
+template bool Fermeture::avance(const Etat<Mot>&, Mot&);
+template bool Fermeture::avance(const Etat<ZZ>&, Mot&);
 
-bool Fermeture::vers(Recherche& r, Mot& cibleSortie)
+bool Fermeture::vers(Mot& cibleSortie)
 {
     const Vec<Mot>& x = *x_;
     const Vec<Mot>& minr = *minr_;
     const int n = n_;
-    const int z = r.pb.z;
+    const int z = servie_.pb.z;
     // The first check of every backtrack ends the search here: past it the
     // walk is one value.
     if (n < 2 || x[1] < minr[1])
         return false;
-    const Chemin raison = niveaux(r);
+    const Chemin raison = niveaux();
     if (raison != NB_CHEMINS) {
-        r.compteurs.n[raison]++;
+        servie_.compteurs.n[raison]++;
         return false;
     }
     // bas: the last value of the walk.
     const Mot haut = x[n - 1];
-    const Mot bas = finDeMarche(r.pb, x, minr, n - 1, haut);
+    const Mot bas = finDeMarche(servie_.pb, x, minr, n - 1, haut);
     if (haut <= bas)
         return false;
     Mot cible = bas;
     // The bounds end the whole search at the first stop value: the walk
     // stops there, never past it.
-    const Etat<Mot>& w = r.w;
-    if (r.pb.seq2 == 1 && r.pb.s2 >= 1 && w.M != 0 && w.x31) {
-        const Mot arret = (r.pb.type == 2) ? w.x3un + Mot(n - 2) * z : w.x3un;
+    const Etat<Mot>& w = servie_.mots;
+    if (servie_.pb.seq2 == 1 && servie_.pb.s2 >= 1 && w.M != 0 && w.x31) {
+        const Mot arret = (servie_.pb.type == 2) ? w.x3un + Mot(n - 2) * z : w.x3un;
         if (arret > cible && arret <= haut && ((haut - arret).v % z) == 0)
             cible = arret;
     }
@@ -398,33 +387,33 @@ bool Fermeture::vers(Recherche& r, Mot& cibleSortie)
     // The stop sequence must not be decided by x(n-1) for a count at once:
     // the prefix alone puts the pairs above it, or the solutions are shown
     // one by one.
-    bool enBloc = r.mode != Mode::RELEVE && !(r.mode == Mode::AFFICHE && r.pb.L >= 0);
-    if (enBloc && r.pb.seq2 == 1) {
-        if (versionArret_ != r.versionPrefixe) {
-            versionArret_ = r.versionPrefixe;
+    bool enBloc = servie_.mode != Mode::RELEVE && !(servie_.mode == Mode::AFFICHE && servie_.pb.L >= 0);
+    if (enBloc && servie_.pb.seq2 == 1) {
+        if (versionArret_ != servie_.versionPrefixe) {
+            versionArret_ = servie_.versionPrefixe;
             arretEnBloc_ = audessusArret(x, w.arret, n - 2, static_cast<int>(w.arret.length()) - 1);
         }
         enBloc = arretEnBloc_;
     }
     if (enBloc) {
-        compte(r, cible, haut);
-        if (nombre_ == 0 || r.ajouteBloc(bloc(r, x))) {
-            r.compteurs.n[FERME_COMPTE]++;
+        compte(cible, haut);
+        if (nombre_ == 0 || servie_.ajouteBloc(bloc(x))) {
+            servie_.compteurs.n[FERME_COMPTE]++;
             cibleSortie = cible;
             return true;
         }
     }
     // One completing value after the other.
-    const bool memeMarche = listeFaite_ && listeHaut_ >= haut && listeVersion_ == r.versionPrefixe;
+    const bool memeMarche = listeFaite_ && listeHaut_ >= haut && listeVersion_ == servie_.versionPrefixe;
     if (!memeMarche)
-        prepareListe(r, bas, haut);
+        prepareListe(bas, haut);
     while (suivant_ < liste_.size() && liste_[suivant_] > haut)
         suivant_++;
     if (suivant_ < liste_.size() && liste_[suivant_] > cible)
         cible = liste_[suivant_];
     if (cible >= haut)
         return false;
-    r.compteurs.n[FERME_SAUT]++;
+    servie_.compteurs.n[FERME_SAUT]++;
     cibleSortie = cible;
     return true;
 }

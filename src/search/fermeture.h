@@ -9,35 +9,58 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "search/diviseurs.h"
 #include "search/facteurs.h"
 #include "search/mot.h"
-#include "search/recherche.h"
+#include "search/etat.h"
+#include "search/probleme.h"
+#include "search/reglages.h"
+#include "search/resultats.h"
 
-class Recherche;
+// The search a closing serves, as the closing sees it: what it reads, and
+// the two things it changes, the counters and the solutions it adds at
+// once. Every reference outlives the closing (the search owns both).
+struct Servie {
+    const Probleme& pb;
+    const Reglages& reglages;
+    const Mode& mode;
+    // The bound and the stop values as words.
+    const Etat<Mot>& mots;
+    // Changes whenever x1 .. x(n-2) may have changed: what the closing
+    // knows of a prefix holds while it stays.
+    const std::uint64_t& versionPrefixe;
+    // A share of a count: whether its first solution is known yet.
+    const Bilan& bilan;
+    Compteurs& compteurs;
+    // Adds solutions found at once; false, nothing changed, when a row of
+    // the table falls among them.
+    std::function<bool(const Bilan&)> ajouteBloc;
+};
 
 class Fermeture {
 public:
-    explicit Fermeture(const Recherche& r);
-    // At the start of a forward step at depth n-1: moves x(n-1) on, as the
-    // steps it replaces would. On ZZ when the sum at depth n-1 does not fit
-    // in words, while the unknowns do.
+    explicit Fermeture(const Servie& servie);
+    // At the start of a forward step at depth n-1: the value x(n-1) moves
+    // to, as the steps it replaces would move it; false when it stays. On
+    // ZZ when the sum at depth n-1 does not fit in words, while the
+    // unknowns do.
     template <class T>
-    void avance(Recherche& r, Etat<T>& s);
+    bool avance(const Etat<T>& s, Mot& cible);
     // The solutions of the walk of x(n-1) over (bas, haut] under the
     // prefix x1 .. x(n-2) of s, x(n-1) not placed: their count, the first
     // and last and the largest xn. False when beyond the closing's limits.
     template <class T>
-    bool marche(Recherche& r, const Etat<T>& s, Mot bas, Mot haut, Bilan& b);
+    bool marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b);
 
 private:
     // The unknowns of s as words; false when they do not fit.
     template <class T>
-    bool lit(Recherche& r, const Etat<T>& s);
+    bool lit(const Etat<T>& s);
     // The value x(n-1) goes to (below its current one); false when it stays.
-    bool vers(Recherche& r, Mot& cible);
+    bool vers(Mot& cible);
     struct Niveau {
         Mot x;           // x_k (level 0: none)
         u128 c = 0, d = 0;  // the remainder after x1 .. xk, in lowest terms
@@ -45,22 +68,23 @@ private:
     };
     // Levels 0 .. n-2 for the current prefix; the limit passed when the
     // remainder or a factorisation is beyond the closing, else NB_CHEMINS.
-    Chemin niveaux(Recherche& r);
-    Chemin niveauxDe(Recherche& r);
-    Chemin niveau(Recherche& r, int k);
+    Chemin niveaux();
+    Chemin niveauxDe();
+    Chemin niveau(int k);
     // The solutions whose x(n-1) lies in (bas, haut]: their count, the
     // first and last (largest and smallest A) and the largest xn.
-    void compte(Recherche& r, Mot bas, Mot haut);
+    void compte(Mot bas, Mot haut);
     // The divisors A = c u - d for u in (bas, haut] with a pair v >= u
     // (v > u in type 2): [lo, hi]; false when none.
-    bool plage(const Recherche& r, Mot bas, Mot haut, u128& lo, u128& hi) const;
+    bool plage(Mot bas, Mot haut, u128& lo, u128& hi) const;
     // The solutions compte() found, under the prefix x.
-    Bilan bloc(const Recherche& r, const Vec<Mot>& x) const;
+    Bilan bloc(const Vec<Mot>& x) const;
     // The completing values of x(n-1) below haut, decreasing, in liste_.
-    void prepareListe(Recherche& r, Mot bas, Mot haut);
+    void prepareListe(Mot bas, Mot haut);
     // Whether the pair of A passes the parities and the bound.
-    bool valide(const Recherche& r, u128 A, Mot haut) const;
+    bool valide(u128 A, Mot haut) const;
 
+    Servie servie_;
     int n_;
     // The unknowns and their smallest values, as words.
     const Vec<Mot>* x_ = nullptr;

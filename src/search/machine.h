@@ -1,7 +1,7 @@
 // The step machine, written once for both number types: the partial sum
 // (plu, moin), the bounds of the next unknown (maxi), the forward and
-// backtrack steps of both types and the stop test. Included by the files
-// that instantiate it for ZZ and Mot.
+// backtrack steps of both types and the stop test. Included by
+// machine.cpp alone, which instantiates it for ZZ and Mot.
 #pragma once
 
 #include <type_traits>
@@ -435,8 +435,6 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
     const bool marche = premier < b.haut ? dernier != depart : true;
     Bilan bloc;
     if (marche) {
-        if (!fermeture_)
-            fermeture_ = std::make_unique<Fermeture>(*this);
         Mot bas, haut;
         if constexpr (std::is_same_v<T, Mot>) {
             bas = dernier - z;
@@ -447,7 +445,7 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
             bas = enMot(dernier - z);
             haut = enMot(premier);
         }
-        if (!fermeture_->marche(*this, s, bas, haut, bloc))
+        if (!fermeture().marche(s, bas, haut, bloc))
             return false;
     }
     if (mode == Mode::RELEVE || (mode == Mode::AFFICHE && ligneParmi(bloc.nombre + (propre ? 1 : 0))))

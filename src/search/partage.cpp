@@ -1,11 +1,9 @@
-// Worker threads, the walk of one unit, and the merge of a shared count in
-// the order of the search.
+// The walk of one unit, the worker threads, and the engine that merges
+// their results in the order of the search.
 #include "search/partage.h"
 
 #include <algorithm>
 #include <chrono>
-
-#include "search/machine.h"
 
 namespace {
 
@@ -69,8 +67,7 @@ Resultat compteUnite(Recherche& w, const Unite& u)
 {
     const auto debut = std::chrono::steady_clock::now();
     Resultat res;
-    w.bilan = Bilan();
-    w.compteurs = Compteurs();
+    w.nouvelleUnite();
     res.conforme = parcoursUnite(w, u);
     ASSERT_LIMITE(res.conforme);
     res.bilan = std::move(w.bilan);
@@ -79,23 +76,25 @@ Resultat compteUnite(Recherche& w, const Unite& u)
     return res;
 }
 
-Equipe::Equipe(const Recherche& modele, int travailleurs, std::atomic<std::int64_t>* budget)
-    : budget_(budget)
+int travailleurs(int demandes)
+{
+    return demandes > 0 ? demandes : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+Equipe::Equipe(const Probleme& pb, const Reglages& reglages, int travailleurs, std::atomic<std::int64_t>* budget)
 {
     for (int t = 0; t < travailleurs; t++) {
         auto w = std::make_unique<Recherche>();
-        w->pb = modele.pb;
-        w->reglages = modele.reglages;
-        w->mode = Mode::COMPTE;
-        w->dimensionneEtat();
-        w->prepareProbleme();
+        w->installe(pb, reglages, Mode::COMPTE);
         w->abandon = &arretDemande_;
-        w->budget = budget_;
+        w->budget = budget;
         recherches_.push_back(std::move(w));
     }
     for (int t = 0; t < travailleurs; t++)
         fils_.emplace_back([this, t] { travaille(t); });
 }
+
+int Equipe::places() const { return static_cast<int>(fils_.size()) * limites::AVANCE_PAR_TRAVAILLEUR; }
 
 Equipe::~Equipe()
 {
@@ -119,15 +118,6 @@ void Equipe::confie(const Unite& u)
     travail_.notify_one();
 }
 
-Resultat Equipe::attend(std::int64_t indice)
-{
-    std::unique_lock<std::mutex> garde(verrou_);
-    fait_.wait(garde, [&] { return faits_.count(indice) != 0; });
-    Resultat r = std::move(faits_[indice]);
-    faits_.erase(indice);
-    return r;
-}
-
 std::vector<std::pair<std::int64_t, Resultat>> Equipe::recolte(bool attendre)
 {
     std::unique_lock<std::mutex> garde(verrou_);
@@ -138,12 +128,6 @@ std::vector<std::pair<std::int64_t, Resultat>> Equipe::recolte(bool attendre)
         r.emplace_back(indice, std::move(res));
     faits_.clear();
     return r;
-}
-
-bool Equipe::pret(std::int64_t indice)
-{
-    std::lock_guard<std::mutex> garde(verrou_);
-    return faits_.count(indice) != 0;
 }
 
 void Equipe::travaille(int numero)
@@ -175,113 +159,63 @@ void Equipe::travaille(int numero)
     }
 }
 
-bool partageable(const Recherche& r)
+Chantier::Chantier(Decoupe& decoupe, Atelier& atelier, std::function<bool(const Unite&)> confier)
+    : decoupe_(decoupe), atelier_(atelier), confier_(std::move(confier))
 {
-    const Probleme& pb = r.pb;
-    if (!r.reglages.raccourcis || r.mode != Mode::AFFICHE || r.partageInterdit || pb.n < 3 ||
-        pb.L >= -1 || r.pasFaits < r.reglages.pasAvantPartage)
-        return false;
-    // Rows must be rare, or most units would be walked twice to show them.
-    if (-pb.L < r.reglages.periodePartage)
-        return false;
-    const int i = r.i();
-    return i >= 0 && i <= pb.n - 2;
 }
 
-void partage(Recherche& r)
+void Chantier::recoit(bool attendre)
 {
-    // The status line shows the unit being merged, while the sharing lasts.
-    struct Repere {
-        Recherche& r;
-        ~Repere() { r.repere.SetLength(0); }
-    } repere{r};
-    int travailleurs = r.reglages.travailleurs;
-    if (travailleurs <= 0)
-        travailleurs = std::max(1u, std::thread::hardware_concurrency());
-    std::atomic<std::int64_t> budget{r.reglages.pasMax - r.pasFaits};
-    Decoupe decoupe(r, r.reglages.unite);
-    Equipe equipe(r, travailleurs, r.reglages.pasMax != 0 ? &budget : nullptr);
-    std::deque<Unite> enCours;
-    bool finDecoupe = false;
-    const std::size_t avance = static_cast<std::size_t>(limites::AVANCE_PAR_TRAVAILLEUR) * travailleurs;
-    for (;;) {
-        bool attente = false;
-        while (!finDecoupe && enCours.size() < avance) {
-            Unite u;
-            const Decoupe::Etape e = decoupe.suivante(u);
-            if (e == Decoupe::FIN)
-                finDecoupe = true;
-            if (e != Decoupe::UNITE) {
-                attente = e == Decoupe::ATTENTE;
-                break;
-            }
-            equipe.confie(u);
-            enCours.push_back(std::move(u));
-        }
-        if (enCours.empty()) {
-            if (finDecoupe)
-                break;
-            continue;
-        }
-        // While the cutting walk goes on without a unit, it goes on until
-        // the next result is in.
-        if (attente && !equipe.pret(enCours.front().indice))
-            continue;
-        const Unite& u = enCours.front();
-        for (const Vec<ZZ>& s : u.avant)
-            r.montreReleve(s);
-        Resultat res = equipe.attend(u.indice);
+    for (auto& [indice, res] : atelier_.recolte(attendre)) {
         if (res.erreur)
             std::rethrow_exception(res.erreur);
-        r.compteurs.ajoute(res.compteurs);
-        if (r.durees != nullptr)
-            r.durees->push_back(res.secondes);
-        if (!res.conforme) {
-            // The cutting walk went wrong: the search goes on alone from
-            // the start of this unit, everything before it merged.
-            r.place(u.k, u.x, u.minr);
-            r.partageInterdit = true;
-            return;
-        }
-        const std::int64_t nombre = res.bilan.nombre;
-        if (nombre > 0 && r.prochaineLigne() == 1 && nombre - 1 < r.periodeLignes()) {
-            // The unit's only row is its first solution, which the worker
-            // kept: shown from there, without walking the unit again.
-            r.compteurs.n[PARTAGE_UNITE]++;
-            r.montreReleve(res.bilan.premiere.valeurs());
-            if (nombre > 1) {
-                Bilan reste = res.bilan;
-                reste.nombre--;
-                r.ajouteBloc(reste);
-            }
-            if (res.bilan.finie) {
-                r.termine();
-                return;
-            }
-        } else if (r.ligneParmi(nombre)) {
-            r.compteurs.n[PARTAGE_MARCHE]++;
-            const bool conforme = parcoursUnite(r, u);
-            if (r.i() < 0)
-                return;
-            if (!conforme) {
-                r.partageInterdit = true;
-                return;
-            }
-        } else {
-            r.compteurs.n[PARTAGE_UNITE]++;
-            if (res.bilan.nombre > 0)
-                r.ajouteBloc(res.bilan);
-            if (res.bilan.finie) {
-                r.termine();
-                return;
-            }
-        }
-        r.repere = u.x;
-        enCours.pop_front();
-        if (r.sortie != nullptr)
-            r.sortie->progres(r);
+        recus_[indice] = std::move(res);
     }
-    for (const Vec<ZZ>& s : decoupe.finales)
-        r.montreReleve(s);
-    r.termine();
+}
+
+std::optional<Chantier::Livraison> Chantier::sortPremiere()
+{
+    if (file_.empty())
+        return std::nullopt;
+    Livraison& l = file_.front();
+    if (l.confiee) {
+        const auto it = recus_.find(l.unite.indice);
+        if (it == recus_.end())
+            return std::nullopt;
+        l.resultat = std::move(it->second);
+        recus_.erase(it);
+    }
+    Livraison sortie = std::move(l);
+    file_.pop_front();
+    return sortie;
+}
+
+std::optional<Chantier::Livraison> Chantier::suivante()
+{
+    // The cut keeps the atelier's places filled ahead of the merge.
+    bool attente = false;
+    const std::size_t places = static_cast<std::size_t>(std::max(1, atelier_.places()));
+    while (!finDecoupe_ && file_.size() < places) {
+        Livraison l;
+        const Decoupe::Etape e = decoupe_.suivante(l.unite);
+        if (e == Decoupe::FIN)
+            finDecoupe_ = true;
+        if (e != Decoupe::UNITE) {
+            attente = e == Decoupe::ATTENTE;
+            break;
+        }
+        l.confiee = !confier_ || confier_(l.unite);
+        if (l.confiee)
+            atelier_.confie(l.unite);
+        file_.push_back(std::move(l));
+    }
+    recoit(false);
+    if (auto l = sortPremiere())
+        return l;
+    // While the cutting walk goes on without a unit, it goes on until the
+    // next result is in; otherwise the merge waits for it a moment.
+    if (attente || file_.empty())
+        return std::nullopt;
+    recoit(true);
+    return sortPremiere();
 }

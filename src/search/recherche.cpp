@@ -4,20 +4,8 @@
 
 #include "search/arret.h"
 #include "search/fermeture.h"
-#include "search/machine.h"
-#include "search/partage.h"
 
 #include <climits>
-
-const char* const NOMS_CHEMINS[NB_CHEMINS] = {
-    "pas sur mots",          "pas sur ZZ",          "debordement",        "retour aux mots",
-    "probleme hors mots",    "borne hors mots",     "prefixes fermes",    "paires comptees",
-    "sauts de paires",
-    "P ou Q hors limites",   "inconnue hors limites", "d hors limites",   "c hors limites",
-    "facteurs du crible",    "facteurs seuls",      "facteurs hors crible", "rho de Pollard",
-    "diviseurs au milieu",   "diviseurs directs",   "diviseurs en nombre", "unites partagees",
-    "unites parcourues",     "fins a l'arret",
-};
 
 Recherche::Recherche(Sortie* s) : sortie(s) {}
 
@@ -62,6 +50,56 @@ void Recherche::dimensionneEtat()
     w.x.SetLength(pb.n + 1);
     w.minr.SetLength(pb.n + 1);
     res.x1 = Solution();
+}
+
+bool Recherche::debut()
+{
+    cas = exeptions();
+    if (cas == 2)
+        return false;
+    sortie->entete(pb.L);
+    res.m.efface();
+    zz.x[0] = 0;
+    res.m1 = Mot(pb.z);
+    res.K1 = 0;
+    res.K2 = 0;
+    pasFaits_ = 0;
+    prepareProbleme();
+    if (reglages.raccourcis)
+        versMots();
+    return true;
+}
+
+void Recherche::conclut()
+{
+    if (pb.L < -1 && res.K1 != 0)
+        sortie->ligne(res.K1, res.x1.valeurs(), pb.n);
+    sortie->resultat(*this);
+}
+
+void Recherche::installe(const Probleme& probleme, const Reglages& r, Mode m)
+{
+    pb = probleme;
+    reglages = r;
+    mode = m;
+    dimensionneEtat();
+    prepareProbleme();
+    zz.i = 0;
+    zz.N = 0;
+    zz.D = 1;
+    res.m1 = Mot(pb.z);
+}
+
+void Recherche::placeEtat(const Etat<ZZ>& s)
+{
+    surMots = false;
+    for (int k = 0; k <= pb.n; k++) {
+        zz.x[k] = s.x[k];
+        zz.minr[k] = s.minr[k];
+    }
+    zz.N = s.N;
+    zz.D = s.D;
+    zz.i = s.i;
 }
 
 template <class T>
@@ -337,56 +375,6 @@ std::pair<Recherche::Prefixe, int> Recherche::placePrefixe(const Vec<ZZ>& v, int
     return {Prefixe::BON, k};
 }
 
-template <class T>
-void Recherche::etape(Etat<T>& s)
-{
-    if (s.i == pb.n - 2 && pb.n >= 3 && mode != Mode::RELEVE && (mode == Mode::COMPTE || pb.L < -1) &&
-        fermeEnBloc(s))
-        return;
-    if (pb.type == 2)
-        suite2(s);
-    else
-        suite(s);
-}
-
-template <class T>
-void Recherche::ferme(Etat<T>& s)
-{
-    if (!fermeture_)
-        fermeture_ = std::make_unique<Fermeture>(*this);
-    fermeture_->avance(*this, s);
-}
-
-void Recherche::pasMots()
-{
-    compteurs.n[PAS_MOTS]++;
-    if (w.i == pb.n - 1 && pb.n >= 2)
-        ferme(w);
-    const int i0 = w.i;
-    montres_ = 0;
-    try {
-        etape(w);
-    } catch (const Debordement&) {
-        // Redone on ZZ from where it began: only the depth may have moved
-        // (a descent whose sum overflowed); backtracks only lower values
-        // and never overflow.
-        compteurs.n[DEBORDEMENT]++;
-        w.i = i0;
-        versZZ();
-#ifdef VERIFIE_LIMITES
-        ZZ N(0), D(1);
-        for (int k = 1; k <= zz.i; k++) {
-            N = zz.x[k] * N + D;
-            D *= zz.x[k];
-        }
-        ASSERT_LIMITE(N == zz.N && D == zz.D);
-#endif
-        aSauter_ = montres_;
-        etape(zz);
-        aSauter_ = 0;
-    }
-}
-
 ZZ Recherche::valeurX(int k) const
 {
     if (repere.length() > k)
@@ -396,81 +384,15 @@ ZZ Recherche::valeurX(int k) const
 
 void Recherche::compteDesPas(std::int64_t nombre)
 {
-    pasFaits += nombre;
+    pasFaits_ += nombre;
     if (budget != nullptr) {
         if (budget->fetch_sub(nombre, std::memory_order_relaxed) < nombre)
             throw TropDePas();
-    } else if (reglages.pasMax != 0 && pasFaits > reglages.pasMax) {
+    } else if (reglages.pasMax != 0 && pasFaits_ > reglages.pasMax) {
         throw TropDePas();
     }
 }
 
-void Recherche::pas()
-{
-    compteDesPas(1);
-    if (surMots) {
-        pasMots();
-        verifieArret();
-        return;
-    }
-    compteurs.n[PAS_ZZ]++;
-    if (reglages.raccourcis && zz.i == pb.n - 1 && pb.n >= 2)
-        ferme(zz);
-    if (reglages.raccourcis)
-        etape(zz);
-    else if (pb.type == 2)
-        suite2(zz);
-    else
-        suite(zz);
-    if (reglages.raccourcis && zz.i >= 0 && versMots())
-        compteurs.n[RETOUR_MOTS]++;
-    verifieArret();
-}
-
-int Recherche::recherche()
-{
-    cas = exeptions();
-    if (cas == 2)
-        return 0;
-    sortie->entete(pb.L);
-    res.m.efface();
-    zz.x[0] = 0;
-    res.m1 = Mot(pb.z);
-    res.K1 = 0;
-    res.K2 = 0;
-    pasFaits = 0;
-    prepareProbleme();
-    if (reglages.raccourcis)
-        versMots();
-    while (i() >= 0) {
-        if (pb.L == -1)
-            return 0;  // stopped by the user: no summary
-        if (partageable(*this)) {
-            partage(*this);
-            continue;
-        }
-        pas();
-        // The clock is read only every 4096 steps: a step is much cheaper.
-        if ((pasFaits & 4095) == 0)
-            sortie->progres(*this);
-    }
-    if (pb.L < -1 && res.K1 != 0)
-        sortie->ligne(res.K1, res.x1.valeurs(), pb.n);
-    sortie->resultat(*this);
-    return 0;
-}
-
-template void Recherche::plu(Etat<ZZ>&);
-template void Recherche::plu(Etat<Mot>&);
-template void Recherche::moin(Etat<ZZ>&);
-template void Recherche::moin(Etat<Mot>&);
-template Bornes<ZZ> Recherche::maxi(Etat<ZZ>&, int, const ZZ&, const ZZ&) const;
-template Bornes<Mot> Recherche::maxi(Etat<Mot>&, int, const Mot&, const Mot&) const;
-template int Recherche::suite(Etat<ZZ>&);
-template int Recherche::suite(Etat<Mot>&);
-template int Recherche::arriere(Etat<ZZ>&);
-template int Recherche::arriere(Etat<Mot>&);
-template int Recherche::suite2(Etat<ZZ>&);
-template int Recherche::suite2(Etat<Mot>&);
-template int Recherche::arriere2(Etat<ZZ>&);
-template int Recherche::arriere2(Etat<Mot>&);
+// For the step machine (machine.cpp), which shows the solutions it meets.
+template void Recherche::solution(const Vec<ZZ>&);
+template void Recherche::solution(const Vec<Mot>&);

@@ -1,9 +1,9 @@
 // One search: the problem, its walking state on ZZ and on words, its
 // results, and the routines that move it: the partial sum (plu, moin), the
 // bounds of the next unknown (maxi), the steps of both types (suite,
-// arriere, suite2, arriere2), the special cases (exeptions), the display of
-// a solution (affiche) and the driver (recherche). Any number of searches
-// can run side by side; each owns everything it changes.
+// arriere, suite2, arriere2, in machine.h), the special cases (exeptions)
+// and the display of a solution (affiche); pilote.h drives it. Any number
+// of searches can run side by side; each owns everything it changes.
 #pragma once
 
 #include <atomic>
@@ -14,88 +14,11 @@
 #include "search/etat.h"
 #include "search/limites.h"
 #include "search/probleme.h"
+#include "search/reglages.h"
 #include "search/resultats.h"
 #include "search/sortie.h"
 
 class Fermeture;
-
-// Tunables and test switches of one search.
-struct Reglages {
-    // The shortcuts: words, and the closing of the last two unknowns from
-    // divisors. Off, the search is the plain step machine on ZZ.
-    bool raccourcis = true;
-    // The search ends as soon as its first values lie below the stop
-    // sequence (the cutting walk of a shared count keeps it without the
-    // other shortcuts). Off, it walks on to the first solution below.
-    bool finALArret = true;
-    // Threads of a count shared between cores; 0: every core.
-    int travailleurs = 0;
-    // Estimated prefixes per work unit, and the steps before a count is
-    // shared: tests lower both to share small counts.
-    double unite = limites::UNITE;
-    std::int64_t pasAvantPartage = limites::PAS_AVANT_PARTAGE;
-    // Steps allowed to the whole search, for tests and fuzzing; past them
-    // the search throws TropDePas. 0: no bound.
-    std::int64_t pasMax = 0;
-    long periodePartage = limites::PERIODE_PARTAGE;
-    // Limits of the factorisations, lowered by tests so that the paths for
-    // large numbers run on small problems.
-    int bitsCrible = limites::BITS_CRIBLE;
-    std::int64_t fenetre = limites::FENETRE;
-    std::int64_t marcheCourte = limites::MARCHE_COURTE;
-    int bitsFactorisation = limites::BITS_FACTORISATION;
-    int bitsD = limites::BITS_D;
-    int bitsC = limites::BITS_C;
-};
-
-// The search went past Reglages::pasMax.
-struct TropDePas {};
-
-// The paths a search can take besides the plain step machine; a test
-// requires each of them to be taken.
-enum Chemin {
-    PAS_MOTS,           // steps on words
-    PAS_ZZ,             // steps on ZZ
-    DEBORDEMENT,        // a word step overflowed and was redone on ZZ
-    RETOUR_MOTS,        // the search came back to words
-    PROBLEME_HORS_MOTS, // P or Q beyond words: the search stays on ZZ
-    BORNE_HORS_MOTS,    // M above every word: no bound on words
-    PREFIXES,           // prefixes x1 .. x(n-2) whose pairs were closed
-    FERME_COMPTE,       // the pairs of a prefix counted at once
-    FERME_SAUT,         // the walk of x(n-1) jumped to a completing value
-    HORS_LIMITES_PQ,    // P or Q beyond the closing: the plain walk
-    HORS_LIMITES_X,     // an unknown of the prefix beyond 64 bits
-    HORS_LIMITES_D,     // the denominator of the remainder beyond 2^125
-    HORS_LIMITES_C,     // its numerator beyond 2^62
-    FACTEURS_CRIBLE,    // a value of x(n-2) factorised from a sieve window
-    FACTEURS_SEULS,     // a value factorised alone (trial division, rho)
-    FACTEURS_HORS_CRIBLE, // a value of x(n-2) beyond the sieve, alone
-    FACTEURS_RHO,       // Pollard's rho found a factor
-    DIVISEURS_MILIEU,   // divisors matched by residues, meet in the middle
-    DIVISEURS_DIRECTS,  // divisors listed one by one
-    DIVISEURS_FORME,    // the count of divisors from their number (c <= 2)
-    PARTAGE_UNITE,      // a work unit counted by a worker
-    PARTAGE_MARCHE,     // a work unit walked by the search itself to show a row
-    FIN_A_L_ARRET,      // the search ended where it passed below the stop sequence
-    NB_CHEMINS
-};
-extern const char* const NOMS_CHEMINS[NB_CHEMINS];
-
-struct Compteurs {
-    std::int64_t n[NB_CHEMINS] = {};
-    void ajoute(const Compteurs& autre)
-    {
-        for (int k = 0; k < NB_CHEMINS; k++)
-            n[k] += autre.n[k];
-    }
-};
-
-// What a search does with each solution it finds.
-enum class Mode {
-    AFFICHE,  // numbers and shows it (affiche): the search of a calculation
-    COMPTE,   // adds it to `bilan`: a worker of a shared count
-    RELEVE,   // keeps it in `releves`: the walk that cuts a count into units
-};
 
 class Recherche {
 public:
@@ -118,7 +41,6 @@ public:
     Resultats res;
     Bilan bilan;                     // Mode::COMPTE
     std::vector<Vec<ZZ>> releves;    // Mode::RELEVE
-    std::int64_t pasFaits = 0;       // steps of this search
     // Changes whenever one of x1 .. x(n-2) may have changed (at every sum
     // taken at those depths): the closing keeps what it knows of a prefix
     // while it stays.
@@ -140,6 +62,12 @@ public:
     ZZ m0, Pm0, Qm0;
     int T0 = 0;
 
+    // A search of pb set up to run from its start (or from where `place`
+    // puts it): the walking state sized, the problem's numbers on both
+    // number types.
+    void installe(const Probleme& probleme, const Reglages& r, Mode m);
+    // The walking state on ZZ set to s, as a search that reached it.
+    void placeEtat(const Etat<ZZ>& s);
     // Set-up of a calculation: the reset, then the vectors once n is known.
     void initialise();
     void dimensionne();
@@ -148,6 +76,16 @@ public:
     void dimensionneEtat();
     // The depth of whichever state holds the search.
     int i() const { return surMots ? w.i : zz.i; }
+    // Before a unit counted apart: its own solutions, counters and steps
+    // (Reglages::pasMax bounds each unit, unless a budget is shared).
+    void nouvelleUnite()
+    {
+        bilan = Bilan();
+        compteurs = Compteurs();
+        pasFaits_ = 0;
+    }
+    // The steps this search took.
+    std::int64_t pasFaits() const { return pasFaits_; }
     // x1 lies below its smallest value: the next step ends the search.
     bool premiereSousMin() const
     {
@@ -167,10 +105,11 @@ public:
     template <class T> std::int64_t affiche(const Vec<T>& x);
 
     int exeptions();
-    // The search driver: the special-case check, the heading, the search
-    // step by step (shared between threads when it is a long count), the
-    // last row of a partial table and the summary.
-    int recherche();
+    // The start of a calculation (see pilote.h): the special-case check,
+    // the heading, the counts reset; false when the check settled it.
+    bool debut();
+    // Its end: the last row of a partial table, and the summary.
+    void conclut();
 
     // One step of the search: forward (suite or suite2, on words while they
     // fit), with the closing of the last two unknowns before it.
@@ -246,8 +185,11 @@ private:
     // The closing of the last two unknowns, before a forward step at
     // depth n-1.
     template <class T> void ferme(Etat<T>& s);
+    // The closing, made at its first use.
+    Fermeture& fermeture();
 
     std::unique_ptr<Fermeture> fermeture_;
+    std::int64_t pasFaits_ = 0;
     void finSousArret();
     bool arretAVerifier_ = false;  // one of x1 .. x(s2) changed
     int montres_ = 0;      // solutions shown by the current word step
