@@ -48,7 +48,3 @@ private:
 // the file is not a regular file of a checkpoint's size, is damaged or
 // belongs to another count.
 Point lisPoint(const std::string& fichier, const Demande& d, double unite);
-
-// The text of a regular file of at most `limite` bytes; throws
-// MauvaisArgument naming `quoi` (a folder, a device, a file too large).
-std::string lisFichier(const std::string& fichier, const std::string& quoi, std::int64_t limite);

@@ -5,7 +5,7 @@
 #include <map>
 #include <sstream>
 
-#include "batch/point.h"
+#include "batch/fichier.h"
 #include "search/limites.h"
 
 using nlohmann::json;
@@ -88,23 +88,47 @@ Solution solutionDeJson(const json& j, int n)
     return s;
 }
 
+namespace {
+
+// What a unit's result and a shard's total both hold, written and read by
+// one routine each: the count, the largest xn, the first and last.
+json solutionsJson(const ZZ& nombre, const Maximum& xn, const Solution& premiere, const Solution& derniere)
+{
+    return {{"solutions", nombreJson(nombre)},
+            {"xn_max", nombre > 0 ? nombreJson(xn.valeur().zz()) : json(nullptr)},
+            {"first", solutionJson(premiere)},
+            {"last", solutionJson(derniere)}};
+}
+
+void solutionsDeJson(const json& j, int n, ZZ& nombre, Maximum& xn, Solution& premiere, Solution& derniere)
+{
+    nombre = nombreDeJson(j.at("solutions"));
+    if (nombre > 0)
+        xn.propose(nombreDeJson(j.at("xn_max")));
+    premiere = solutionDeJson(j.at("first"), n);
+    derniere = solutionDeJson(j.at("last"), n);
+    if ((nombre == 0) != premiere.vide() || (nombre == 0) != derniere.vide())
+        throw MauvaisArgument{"its solutions, first and last do not agree"};
+}
+
+}  // namespace
+
 json bilanJson(const Bilan& b)
 {
-    return {{"solutions", nombreJson(ZZ(b.nombre))},
-            {"xn_max", b.nombre > 0 ? nombreJson(b.m.valeur().zz()) : json(nullptr)},
-            {"first", solutionJson(b.premiere)},
-            {"last", solutionJson(b.derniere)},
-            {"ended", b.finie}};
+    json j = solutionsJson(ZZ(b.nombre), b.m, b.premiere, b.derniere);
+    j["ended"] = b.finie;
+    return j;
 }
 
 Bilan bilanDeJson(const json& j, int n)
 {
     Bilan b;
-    b.nombre = NTL::conv<long>(nombreDeJson(j.at("solutions")));  // one unit: a few billion at most
-    if (b.nombre > 0)
-        b.m.propose(nombreDeJson(j.at("xn_max")));
-    b.premiere = solutionDeJson(j.at("first"), n);
-    b.derniere = solutionDeJson(j.at("last"), n);
+    ZZ nombre;
+    solutionsDeJson(j, n, nombre, b.m, b.premiere, b.derniere);
+    // One unit's count fits a word (a few billion solutions at most).
+    if (!tient(nombre, 62))
+        throw MauvaisArgument{"a unit's count is out of range: " + j.at("solutions").dump()};
+    b.nombre = NTL::conv<long>(nombre);
     b.finie = j.at("ended").get<bool>();
     return b;
 }
@@ -143,11 +167,8 @@ json Total::enJson(const Demande& d) const
     j["parity"] = nomParite(d.parite);
     j["max"] = d.max == 0 ? json(nullptr) : nombreJson(d.max);
     j["prefix"] = prefixeJson(d);
-    j["solutions"] = nombreJson(nombre);
-    j["xn_max"] = nombre > 0 ? nombreJson(xn.valeur().zz()) : json(nullptr);
+    j.update(solutionsJson(nombre, xn, premiere, derniere));
     j["x1_min"] = nombre > 0 ? nombreJson(derniere.valeurs()[1]) : json(nullptr);
-    j["first"] = solutionJson(premiere);
-    j["last"] = solutionJson(derniere);
     j["seconds"] = secondes;
     j["units"] = unites;
     j["shard"] = std::to_string(tranche) + "/" + std::to_string(tranches);
@@ -159,11 +180,7 @@ json Total::enJson(const Demande& d) const
 Total Total::deJson(const json& j, int n)
 {
     Total t;
-    t.nombre = nombreDeJson(j.at("solutions"));
-    if (t.nombre > 0)
-        t.xn.propose(nombreDeJson(j.at("xn_max")));
-    t.premiere = solutionDeJson(j.at("first"), n);
-    t.derniere = solutionDeJson(j.at("last"), n);
+    solutionsDeJson(j, n, t.nombre, t.xn, t.premiere, t.derniere);
     if (!j.at("seconds").is_number() || !(j.at("seconds").get<double>() >= 0))
         throw MauvaisArgument{"seconds must be a non-negative number, not " + j.at("seconds").dump()};
     t.secondes = j.at("seconds").get<double>();
@@ -171,8 +188,7 @@ Total Total::deJson(const json& j, int n)
     t.unites = entierDeJson(j.at("units"), 0, grand);
     t.placePremiere = entierDeJson(j.at("first_place"), -1, grand);
     t.placeDerniere = entierDeJson(j.at("last_place"), -1, grand);
-    if ((t.nombre == 0) != (t.placePremiere < 0) || (t.nombre == 0) != t.premiere.vide() ||
-        (t.nombre == 0) != t.derniere.vide() || t.placePremiere > t.placeDerniere)
+    if ((t.nombre == 0) != (t.placePremiere < 0) || t.placePremiere > t.placeDerniere)
         throw MauvaisArgument{"its solutions, first and last do not agree"};
     return t;
 }
