@@ -17,7 +17,6 @@
 #include "batch/signaux.h"
 #include "search/decoupe.h"
 #include "search/partage.h"
-#include "search/pilote.h"
 #include "search/recherche.h"
 
 namespace {
@@ -26,33 +25,17 @@ using Horloge = std::chrono::steady_clock;
 
 double depuis(Horloge::time_point t) { return std::chrono::duration<double>(Horloge::now() - t).count(); }
 
-// The verdict of the special-case check, kept; and for the listing, each
-// row as a line of values.
-class Lignes : public Sortie {
+// The verdict of the special-case check, kept.
+class Verdicts : public Sortie {
 public:
-    explicit Lignes(std::ostream* out = nullptr) : out_(out) {}
-    bool donne = false;
     Verdict dernier = Verdict::TRIVIAL;
-    Total total;
 
-    void verdict(Verdict v, const Recherche&) override
-    {
-        donne = true;
-        dernier = v;
-    }
+    void verdict(Verdict v, const Recherche&) override { dernier = v; }
     void entete(const ZZ&) override {}
-    void ligne(std::int64_t, const Vec<ZZ>& x, int n) override
-    {
-        for (int k = 1; k <= n; k++)
-            *out_ << x[k] << (k < n ? " " : "\n");
-        total.ajoute(x, n, 1);
-    }
+    void ligne(std::int64_t, const Vec<ZZ>&, int) override {}
     void ligneVide() override {}
     ZZ pause() override { return ZZ(0); }
     void resultat(const Recherche&) override {}
-
-private:
-    std::ostream* out_;
 };
 
 // The single solution of the special-case check.
@@ -190,7 +173,7 @@ private:
 
 // A count settled without units (a special case, or fewer than three
 // unknowns): its totals, checkpointed like any other.
-Total sansUnites(const Demande& d, Recherche& r, const Lignes& verdicts, bool regle)
+Total sansUnites(const Demande& d, Recherche& r, const Verdicts& verdicts, bool regle)
 {
     const auto debut = Horloge::now();
     if (!d.reprise.empty())
@@ -381,7 +364,7 @@ private:
 Total compte(const Demande& d, Atelier* atelier)
 {
     const auto debut = Horloge::now();
-    Lignes verdicts;
+    Verdicts verdicts;
     Recherche r(&verdicts);
     r.reglages.travailleurs = d.travailleurs;
     prepare(r, d, Mode::COMPTE);
@@ -419,17 +402,59 @@ Total compte(const Demande& d, Atelier* atelier)
 Total liste(const Demande& d, std::ostream& out)
 {
     const auto debut = Horloge::now();
-    Lignes lignes(&out);
-    Recherche r(&lignes);
+    Verdicts verdicts;
+    Recherche r(&verdicts);
     r.reglages.travailleurs = d.travailleurs;
-    prepare(r, d, Mode::AFFICHE);
-    r.pb.L = 0;  // every row, no pause
-    r.res.K3 = 0;
-    recherche(r);
-    if (lignes.donne && lignes.dernier == Verdict::UNIQUE)
-        lignes.ligne(1, unique(r), r.pb.n);
-    Total t = lignes.total;
+    r.reglages.lignesJson = d.json;
+    prepare(r, d, Mode::LISTE);
+    const int n = r.pb.n;
+    Total t;
     t.unites = 1;
+    if (r.exeptions() == 2) {
+        if (verdicts.dernier == Verdict::UNIQUE) {
+            const Vec<ZZ> x = unique(r);
+            std::string ligne;
+            ecritLigne(ligne, x, n, d.json);
+            out << ligne;
+            t.ajoute(x, n, 0);
+        }
+    } else if (n < 3) {
+        // A few pairs at most: listed here.
+        r.versMots();
+        while (r.i() >= 0)
+            r.pas();
+        out << r.lignes;
+        t.ajoute(r.bilan, 1);
+    } else {
+        // Units listed by every core, written in the order of the search.
+        Decoupe decoupe(r.pb, r.reglages, r.etatZZ(), limites::UNITE_LISTE);
+        Equipe equipe(r.pb, r.reglages, travailleurs(d.travailleurs), Mode::LISTE);
+        Chantier chantier(decoupe, equipe);
+        bool finie = false;
+        std::string avant;
+        while (!finie && !chantier.fini()) {
+            const std::optional<Chantier::Livraison> l = chantier.suivante();
+            if (!l)
+                continue;
+            const std::int64_t j = l->unite.indice;
+            avant.clear();
+            for (const Vec<ZZ>& x : l->unite.avant) {
+                ecritLigne(avant, x, n, d.json);
+                t.ajoute(x, n, 2 * j);
+            }
+            out << avant << l->resultat.lignes;
+            t.ajoute(l->resultat.bilan, 2 * j + 1);
+            finie = l->resultat.bilan.finie;
+        }
+        if (!finie)
+            for (const Vec<ZZ>& x : decoupe.finales) {
+                avant.clear();
+                ecritLigne(avant, x, n, d.json);
+                out << avant;
+                t.ajoute(x, n, 2 * decoupe.unites());
+            }
+        t.unites = decoupe.unites();
+    }
     t.secondes = depuis(debut);
     return t;
 }

@@ -387,7 +387,7 @@ bool Fermeture::vers(Mot& cibleSortie)
     // The stop sequence must not be decided by x(n-1) for a count at once:
     // the prefix alone puts the pairs above it, or the solutions are shown
     // one by one.
-    bool enBloc = servie_.mode != Mode::RELEVE && !(servie_.mode == Mode::AFFICHE && servie_.pb.L >= 0);
+    bool enBloc = !uneParUne(servie_.mode) && !(servie_.mode == Mode::AFFICHE && servie_.pb.L >= 0);
     if (enBloc && servie_.pb.seq2 == 1) {
         if (versionArret_ != servie_.versionPrefixe) {
             versionArret_ = servie_.versionPrefixe;

@@ -115,6 +115,11 @@ constexpr long PERIODE_PARTAGE = 1024;
 // keep every worker busy while a long unit is merged, few enough that the
 // results waiting for their turn stay small.
 constexpr int AVANCE_PAR_TRAVAILLEUR = 64;
+// A listing's units carry their solutions as text, tens of bytes a line:
+// units of UNITE_LISTE estimated prefixes, AVANCE_LISTE per worker ahead,
+// keep what waits for its turn to a few megabytes per worker.
+constexpr double UNITE_LISTE = 4096;
+constexpr int AVANCE_LISTE = 4;
 // The longest a merge waits for a result before it looks again at what
 // it must do besides (a signal to save and stop, a checkpoint, the status
 // line): units may take minutes.

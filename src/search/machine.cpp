@@ -6,7 +6,7 @@
 template <class T>
 void Recherche::etape(Etat<T>& s)
 {
-    if (s.i == pb.n - 2 && pb.n >= 3 && mode != Mode::RELEVE && (mode == Mode::COMPTE || pb.L < -1) &&
+    if (s.i == pb.n - 2 && pb.n >= 3 && !uneParUne(mode) && (mode == Mode::COMPTE || pb.L < -1) &&
         fermeEnBloc(s))
         return;
     if (pb.type == 2)

@@ -448,7 +448,7 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
         if (!fermeture().marche(s, bas, haut, bloc))
             return false;
     }
-    if (mode == Mode::RELEVE || (mode == Mode::AFFICHE && ligneParmi(bloc.nombre + (propre ? 1 : 0))))
+    if (uneParUne(mode) || (mode == Mode::AFFICHE && ligneParmi(bloc.nombre + (propre ? 1 : 0))))
         return false;
     compteurs.n[FERME_COMPTE]++;
     if (propre) {

@@ -71,6 +71,7 @@ Resultat compteUnite(Recherche& w, const Unite& u)
     res.conforme = parcoursUnite(w, u);
     ASSERT_LIMITE(res.conforme);
     res.bilan = std::move(w.bilan);
+    res.lignes = std::move(w.lignes);
     res.compteurs = w.compteurs;
     res.secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     return res;
@@ -81,11 +82,13 @@ int travailleurs(int demandes)
     return demandes > 0 ? demandes : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
 }
 
-Equipe::Equipe(const Probleme& pb, const Reglages& reglages, int travailleurs, std::atomic<std::int64_t>* budget)
+Equipe::Equipe(const Probleme& pb, const Reglages& reglages, int travailleurs, Mode mode,
+               std::atomic<std::int64_t>* budget)
+    : avance_(mode == Mode::LISTE ? limites::AVANCE_LISTE : limites::AVANCE_PAR_TRAVAILLEUR)
 {
     for (int t = 0; t < travailleurs; t++) {
         auto w = std::make_unique<Recherche>();
-        w->installe(pb, reglages, Mode::COMPTE);
+        w->installe(pb, reglages, mode);
         w->abandon = &arretDemande_;
         w->budget = budget;
         recherches_.push_back(std::move(w));
@@ -94,7 +97,7 @@ Equipe::Equipe(const Probleme& pb, const Reglages& reglages, int travailleurs, s
         fils_.emplace_back([this, t] { travaille(t); });
 }
 
-int Equipe::places() const { return static_cast<int>(fils_.size()) * limites::AVANCE_PAR_TRAVAILLEUR; }
+int Equipe::places() const { return static_cast<int>(fils_.size()) * avance_; }
 
 Equipe::~Equipe()
 {

@@ -16,6 +16,7 @@
 #include <map>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -25,6 +26,7 @@
 // What a worker found in one unit.
 struct Resultat {
     Bilan bilan;
+    std::string lignes;  // a listing's: the unit's solutions, one line each
     // The walk left the unit where the cutting walk went on: always, unless
     // something is wrong; the search then goes on alone.
     bool conforme = true;
@@ -36,7 +38,8 @@ struct Resultat {
 // The threads a count asks for: 0 means every core.
 int travailleurs(int demandes);
 
-// Counts the unit u with the search w (Mode::COMPTE, the problem set up):
+// Counts the unit u with the search w (Mode::COMPTE or LISTE, the problem
+// set up):
 // walks it from its top until it leaves it, within Reglages::pasMax steps
 // (or the budget w shares).
 Resultat compteUnite(Recherche& w, const Unite& u);
@@ -60,9 +63,10 @@ public:
 // The worker threads of this process, each with a search of its own.
 class Equipe : public Atelier {
 public:
-    // Workers with searches of pb; `budget`, when not null, is the number
-    // of steps all of them may take together.
-    Equipe(const Probleme& pb, const Reglages& reglages, int travailleurs,
+    // Workers with searches of pb in `mode` (COMPTE, or LISTE for a
+    // listing); `budget`, when not null, is the number of steps all of
+    // them may take together.
+    Equipe(const Probleme& pb, const Reglages& reglages, int travailleurs, Mode mode = Mode::COMPTE,
            std::atomic<std::int64_t>* budget = nullptr);
     ~Equipe() override;  // stops the workers (a unit in hand is given up)
     int places() const override;
@@ -80,6 +84,7 @@ private:
     std::map<std::int64_t, Resultat> faits_;
     bool arret_ = false;
     std::atomic<bool> arretDemande_{false};
+    int avance_;  // units per worker handed out ahead
 };
 
 // The engine of a shared count.

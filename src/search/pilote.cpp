@@ -97,7 +97,7 @@ void partage(Recherche& r)
     } repere{r};
     std::atomic<std::int64_t> budget{r.reglages.pasMax - r.pasFaits()};
     Decoupe decoupe(r.pb, r.reglages, r.etatZZ(), r.reglages.unite);
-    Equipe equipe(r.pb, r.reglages, travailleurs(r.reglages.travailleurs),
+    Equipe equipe(r.pb, r.reglages, travailleurs(r.reglages.travailleurs), Mode::COMPTE,
                   r.reglages.pasMax != 0 ? &budget : nullptr);
     Chantier chantier(decoupe, equipe);
     while (!chantier.fini()) {

@@ -6,6 +6,8 @@
 #include "search/fermeture.h"
 
 #include <climits>
+#include <sstream>
+#include <type_traits>
 
 Recherche::Recherche(Sortie* s) : sortie(s) {}
 
@@ -102,6 +104,63 @@ void Recherche::placeEtat(const Etat<ZZ>& s)
     zz.i = s.i;
 }
 
+namespace {
+
+// The decimal digits of v >= 0: from words directly, much faster than
+// through ZZ, for listings of millions of lines.
+void ecritValeur(std::string& s, const Mot& v)
+{
+    char chiffres[40];
+    int k = 0;
+    unsigned __int128 u = static_cast<unsigned __int128>(v.v);
+    do {
+        chiffres[k++] = static_cast<char>('0' + static_cast<int>(u % 10));
+        u /= 10;
+    } while (u != 0);
+    while (k > 0)
+        s += chiffres[--k];
+}
+
+void ecritValeur(std::string& s, const ZZ& v)
+{
+    std::ostringstream o;
+    o << v;
+    s += o.str();
+}
+
+// Numbers past 2^53 are strings in JSON, where most readers keep doubles.
+template <class T>
+bool tientJson(const T& v)
+{
+    if constexpr (std::is_same_v<T, Mot>)
+        return v.v < (Mot::Brut(1) << 53);
+    else
+        return NTL::NumBits(v) <= 53;
+}
+
+}  // namespace
+
+template <class T>
+void ecritLigne(std::string& s, const Vec<T>& x, int n, bool json)
+{
+    if (json)
+        s += '[';
+    for (int k = 1; k <= n; k++) {
+        if (k > 1)
+            s += json ? ',' : ' ';
+        const bool guillemets = json && !tientJson(x[k]);
+        if (guillemets)
+            s += '"';
+        ecritValeur(s, x[k]);
+        if (guillemets)
+            s += '"';
+    }
+    s += json ? "]\n" : "\n";
+}
+
+template void ecritLigne(std::string&, const Vec<ZZ>&, int, bool);
+template void ecritLigne(std::string&, const Vec<Mot>&, int, bool);
+
 template <class T>
 void Recherche::solution(const Vec<T>& x)
 {
@@ -112,6 +171,9 @@ void Recherche::solution(const Vec<T>& x)
         if (pb.L < -1)
             res.x1.prend(x, n);
         break;
+    case Mode::LISTE:
+        ecritLigne(lignes, x, n, reglages.lignesJson);
+        [[fallthrough]];
     case Mode::COMPTE:
         bilan.nombre++;
         bilan.m.propose(x[n]);
@@ -198,6 +260,7 @@ bool Recherche::ajouteBloc(const Bilan& b)
     const std::int64_t cnt = b.nombre;
     switch (mode) {
     case Mode::RELEVE:
+    case Mode::LISTE:
         return false;
     case Mode::COMPTE:
         bilan.nombre += cnt;

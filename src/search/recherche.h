@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "search/etat.h"
@@ -19,6 +20,10 @@
 #include "search/sortie.h"
 
 class Fermeture;
+
+// Appends x[1..n] as one line of a listing (see Reglages::lignesJson).
+template <class T>
+void ecritLigne(std::string& s, const Vec<T>& x, int n, bool json);
 
 class Recherche {
 public:
@@ -41,6 +46,7 @@ public:
     Resultats res;
     Bilan bilan;                     // Mode::COMPTE
     std::vector<Vec<ZZ>> releves;    // Mode::RELEVE
+    std::string lignes;              // Mode::LISTE
     // Changes whenever one of x1 .. x(n-2) may have changed (at every sum
     // taken at those depths): the closing keeps what it knows of a prefix
     // while it stays.
@@ -81,6 +87,7 @@ public:
     void nouvelleUnite()
     {
         bilan = Bilan();
+        lignes.clear();
         compteurs = Compteurs();
         pasFaits_ = 0;
     }

@@ -34,6 +34,9 @@ struct Reglages {
     int bitsFactorisation = limites::BITS_FACTORISATION;
     int bitsD = limites::BITS_D;
     int bitsC = limites::BITS_C;
+    // The lines of a listing: JSON arrays (numbers past 2^53 as strings),
+    // or values separated by spaces.
+    bool lignesJson = false;
 };
 
 // The search went past Reglages::pasMax.
@@ -91,4 +94,10 @@ enum class Mode {
     AFFICHE,  // numbers and shows it (affiche): the search of a calculation
     COMPTE,   // adds it to `bilan`: a worker of a shared count
     RELEVE,   // keeps it in `releves`: the walk that cuts a count into units
+    LISTE,    // counts it in `bilan` and writes it as a line of `lignes`:
+              // a worker of a listing
 };
+
+// Whether each solution is met by a step of its own, never counted at once
+// with others.
+inline bool uneParUne(Mode m) { return m == Mode::RELEVE || m == Mode::LISTE; }
