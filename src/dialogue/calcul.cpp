@@ -1,26 +1,16 @@
 // One calculation: the questions of the set-up dialogue, turned into the
 // problem and the first position of its search (reduced fraction, step,
 // bound, start and stop sequences), then the search itself.
-#include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "dialogue/dialogue.h"
 
-// Asks the value of unknown k of a sequence with the three-piece prompt.
-void Dialogue::demandeValeur(int k)
+// Asks the value of unknown k of a sequence.
+ZZ Dialogue::demandeValeur(int k)
 {
     re = 0;
-    sc = k;
-    std::snprintf(messa2, TAILLE, "%d", sc);
-    nmess = 1;
-    std::strcpy(messa1, "\n \t  x");
-    lm1 = 6;
-    std::strcpy(messa3, " =  ([0] si fin) ?  ");
-    lm3 = 20;
-    lm2 = static_cast<int>(std::strlen(messa2));
-    a = 0;
-    controle(4, message);
-    nmess = 0;
+    const std::string question = "\n \t  x" + std::to_string(k) + " =  ([0] si fin) ?  ";
+    return controle(4, question).entier;
 }
 
 // The order of a sequence: v is refused (re = 1) with its message when it
@@ -48,8 +38,7 @@ void Dialogue::sequenceDepart(Recherche& r)
     s.i = 0;
     stop1 = 0;
     while (deb3 != 0 && pb.s < pb.n - 1) {
-        demandeValeur(pb.s + 1);
-        deb = valeur;
+        deb = demandeValeur(pb.s + 1);
         ordre(r, deb, pb.x2[pb.s], pb.s);
         deb3 = deb;
         if (re == 1 || deb == 0)
@@ -92,8 +81,7 @@ void Dialogue::sequenceArret(Recherche& r)
         deb2 = 1;
         pb.s2 = 0;
         while (deb2 != 0 && pb.s2 < pb.n - 1) {
-            demandeValeur(pb.s2 + 1);
-            deb2 = valeur;
+            deb2 = demandeValeur(pb.s2 + 1);
             ordre(r, deb2, pb.x3[pb.s2], pb.s2);
             if (re == 0 && deb2 != 0) {
                 pb.s2++;
@@ -124,41 +112,30 @@ int Dialogue::calcul()
     Probleme& pb = r.pb;
     Etat<ZZ>& s = r.zz;
     r.initialise();
-    nmess = 0;
-    xn = 0;
     g = 0;
-    pose(2, " \n \n \t Type d'equation :  1  ou  2  ?  : \t");
-    pb.type = valeur2;
+    pb.type = controle(2, " \n \n \t Type d'equation :  1  ou  2  ?  : \t").choix;
 
-    xn = 1;
+    ZZ n;
     do
-        pose(4, " \n \n \t Nombre d'inconnues,  n ? : \t");
-    while (valeur > limites::NMAX);
-    pb.n = NTL::conv<int>(valeur);
-    xn = 0;
+        n = controle(4, " \n \n \t Nombre d'inconnues,  n ? : \t", true).entier;
+    while (n > limites::NMAX);
+    pb.n = NTL::conv<int>(n);
     r.dimensionne();
 
-    xn = 1;
-    pose(4, "\n \t Valeur de P ? : \t");
-    pb.P1 = valeur;
-    pose(4, "\n \t Valeur de Q ? : \t");
-    pb.Q1 = valeur;
-    xn = 0;
+    pb.P1 = controle(4, "\n \t Valeur de P ? : \t", true).entier;
+    pb.Q1 = controle(4, "\n \t Valeur de Q ? : \t", true).entier;
     pb.pg = GCD(pb.P1, pb.Q1);
     pb.P = pb.P1 / pb.pg;
     pb.Q = pb.Q1 / pb.pg;
     r.prepareProbleme();
 
-    pose(1, " \n  \n \t Voulez vous selectionner les solutions a afficher, Oui [1] / Non [0]  ? \t");
-    pb.tri = valeur2;
+    pb.tri = controle(1, " \n  \n \t Voulez vous selectionner les solutions a afficher, Oui [1] / Non [0]  ? \t").choix;
     if (pb.tri == 1) {
-        pose(3, "\n \t Parite des inconnues,  PAIRE = 2 ,  IMPAIRE = 1 , INDIFFERENTE = 0 ? \t: ");
-        pb.parite = valeur2;
+        pb.parite = controle(3, "\n \t Parite des inconnues,  PAIRE = 2 ,  IMPAIRE = 1 , INDIFFERENTE = 0 ? \t: ").choix;
         if (pb.parite == 1 || pb.parite == 2)
             pb.z = 2;
 
-        pose(1, " \n \t Commencer la recherche a partir de valeurs des premieres inconnues,   Oui [1] / Non [0] ?\t: ");
-        pb.seq = valeur2;
+        pb.seq = controle(1, " \n \t Commencer la recherche a partir de valeurs des premieres inconnues,   Oui [1] / Non [0] ?\t: ").choix;
         if (pb.seq == 1) {
             sequenceDepart(r);
         } else if (pb.n > 1) {
@@ -172,15 +149,12 @@ int Dialogue::calcul()
             r.plu(s);
         }
 
-        pose(1, "\n \t Terminer la recherche pour certaines valeurs des premieres inconnues,  Oui [1] / Non [0] ?\t: ");
-        pb.seq2 = valeur2;
+        pb.seq2 = controle(1, "\n \t Terminer la recherche pour certaines valeurs des premieres inconnues,  Oui [1] / Non [0] ?\t: ").choix;
         if (pb.seq2 == 1)
             sequenceArret(r);
 
-        nmess = 0;
         out_ << std::endl << "\n \t (Pour P/Q = 1, on prouve mathematiquement que la plus grande valeur de xn possible est T(n) = T(n-1)x(T(n-1) + 1) , T1 valant 1.) \n";
-        pose(4, "\n  \t Majorant pour xn,  M [rentrez zero sinon] ?  : \t");
-        pb.M = valeur;
+        pb.M = controle(4, "\n  \t Majorant pour xn,  M [rentrez zero sinon] ?  : \t").entier;
     }
 
     pb.Ma = pb.M;
@@ -190,8 +164,7 @@ int Dialogue::calcul()
         pb.M -= 1;
 
     out_ << "\n \n \n \t S'il y a un grand nombre de solutions, vous pouvez faire une pause au bout de K solutions. ";
-    pose(5, "\n \n \t Valeur de K ou autre option que vous avez choisie : \n \n \t [K] / [zero, pas de limite] / [-K (K>1), pas de limite et affichage toutes les K solutions] ?    \t");
-    pb.L = valeur;
+    pb.L = controle(5, "\n \n \t Valeur de K ou autre option que vous avez choisie : \n \n \t [K] / [zero, pas de limite] / [-K (K>1), pas de limite et affichage toutes les K solutions] ?    \t").entier;
 
     const int resultat = r.recherche();
     compteurs.ajoute(r.compteurs);

@@ -42,8 +42,7 @@ const char* const PAUSE =
 Dialogue::Dialogue(Entree& entree, std::ostream& sortie, Progres* progres)
     : in_(entree), out_(sortie), progres_(progres),
       tableau_(sortie, [this] {
-          pose(5, PAUSE);
-          return valeur;
+          return controle(5, PAUSE).entier;
       }, progres)
 {
 }
@@ -53,8 +52,7 @@ int Dialogue::programme()
     try {
         out_ << "\n   POUR MODIFIER LA TAILLE DU TEXTE : [TOUCHE CTRL] + [TOUCHE +/-]. PLEIN ECRAN : [F11] ";
         out_ << " \n \n \n \t  ***  ECRIRE UNE FRACTION P/Q COMME SOMME DE n FRACTIONS UNITAIRES  ***. \n";
-        pose(1, " \n \t  Afficher des explications  ? Oui [1] / Non [0] ?\t: ");
-        expli = valeur2;
+        expli = controle(1, " \n \t  Afficher des explications  ? Oui [1] / Non [0] ?\t: ").choix;
         if (expli == 1) {
             out_ << std::endl;
             for (const char* paragraphe : EXPLICATIONS)
@@ -65,8 +63,7 @@ int Dialogue::programme()
         while (recalc == 1) {
             calcul();
             out_ << TIRETS << std::endl << std::endl;
-            pose(1, "\n \t  Nouveau calcul ?  Oui [1] / Fin [0]  :     ");
-            recalc = valeur2;
+            recalc = controle(1, "\n \t  Nouveau calcul ?  Oui [1] / Fin [0]  :     ").choix;
         }
         out_.flush();
         return 1;
