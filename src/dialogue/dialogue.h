@@ -52,18 +52,14 @@ public:
     Reponse controle(int cas, std::string_view question, bool refuseZero = false);
 
     // The console state, under its usual names.
-    int refaire = 0;
     int expli = 0, recalc = 0;
-    // The set-up of the sequences.
-    NTL::ZZ deb, deb3, deb2;
-    int stop1 = 0, re = 0, sc = 0, g = 0, j = 0;
 
 private:
     int calcul();
     ZZ demandeValeur(int k);
-    void ordre(Recherche& r, const NTL::ZZ& v, const NTL::ZZ& precedente, int longueur);
+    bool enOrdre(int type, const ZZ& v, const ZZ& precedente, int longueur);
     void sequenceDepart(Recherche& r);
-    void sequenceArret(Recherche& r);
+    void sequenceArret(Probleme& pb);
 
     Entree& in_;
     std::ostream& out_;
