@@ -118,14 +118,11 @@ void Dialogue::sequenceArret(Probleme& pb)
     }
 }
 
-int Dialogue::calcul()
+// The equation: its type, its number of unknowns (which sizes the search)
+// and its fraction, reduced.
+void Dialogue::demandeProbleme(Recherche& r)
 {
-    Recherche r(&tableau_);
-    r.reglages = reglages;
-    r.durees = durees;
     Probleme& pb = r.pb;
-    Etat<ZZ>& s = r.zz;
-    r.initialise();
     pb.type = controle(2, " \n \n \t Type d'equation :  1  ou  2  ?  : \t").choix;
 
     ZZ n;
@@ -141,35 +138,55 @@ int Dialogue::calcul()
     pb.P = pb.P1 / pb.pg;
     pb.Q = pb.Q1 / pb.pg;
     r.prepareProbleme();
+}
 
-    pb.tri = controle(1, " \n  \n \t Voulez vous selectionner les solutions a afficher, Oui [1] / Non [0]  ? \t").choix;
-    if (pb.tri == 1) {
-        pb.parite = controle(3, "\n \t Parite des inconnues,  PAIRE = 2 ,  IMPAIRE = 1 , INDIFFERENTE = 0 ? \t: ").choix;
-        if (pb.parite == 1 || pb.parite == 2)
-            pb.z = 2;
+// The selection of the solutions shown: parity, start and stop sequences,
+// bound on xn.
+void Dialogue::demandeSelection(Recherche& r)
+{
+    Probleme& pb = r.pb;
+    pb.parite = controle(3, "\n \t Parite des inconnues,  PAIRE = 2 ,  IMPAIRE = 1 , INDIFFERENTE = 0 ? \t: ").choix;
+    if (pb.parite == 1 || pb.parite == 2)
+        pb.z = 2;
 
-        pb.seq = controle(1, " \n \t Commencer la recherche a partir de valeurs des premieres inconnues,   Oui [1] / Non [0] ?\t: ").choix;
-        if (pb.seq == 1) {
-            sequenceDepart(r);
-        } else if (pb.n > 1) {
-            // x1 at its largest admissible value. With n = 1 the search
-            // itself finds the only unknown, as without a selection.
-            s.i = 0;
-            s.N = 0;
-            s.D = 1;
-            s.x[1] = r.maxi(s, s.i, s.D, s.N).haut;
-            s.i = 1;
-            r.plu(s);
-        }
-
-        pb.seq2 = controle(1, "\n \t Terminer la recherche pour certaines valeurs des premieres inconnues,  Oui [1] / Non [0] ?\t: ").choix;
-        if (pb.seq2 == 1)
-            sequenceArret(pb);
-
-        out_ << std::endl << "\n \t (Pour P/Q = 1, on prouve mathematiquement que la plus grande valeur de xn possible est T(n) = T(n-1)x(T(n-1) + 1) , T1 valant 1.) \n";
-        pb.M = controle(4, "\n  \t Majorant pour xn,  M [rentrez zero sinon] ?  : \t").entier;
+    pb.seq = controle(1, " \n \t Commencer la recherche a partir de valeurs des premieres inconnues,   Oui [1] / Non [0] ?\t: ").choix;
+    if (pb.seq == 1) {
+        sequenceDepart(r);
+    } else if (pb.n > 1) {
+        // x1 at its largest admissible value. With n = 1 the search itself
+        // finds the only unknown, as without a selection.
+        Etat<ZZ>& s = r.zz;
+        s.i = 0;
+        s.N = 0;
+        s.D = 1;
+        s.x[1] = r.maxi(s, s.i, s.D, s.N).haut;
+        s.i = 1;
+        r.plu(s);
     }
 
+    pb.seq2 = controle(1, "\n \t Terminer la recherche pour certaines valeurs des premieres inconnues,  Oui [1] / Non [0] ?\t: ").choix;
+    if (pb.seq2 == 1)
+        sequenceArret(pb);
+
+    out_ << std::endl << "\n \t (Pour P/Q = 1, on prouve mathematiquement que la plus grande valeur de xn possible est T(n) = T(n-1)x(T(n-1) + 1) , T1 valant 1.) \n";
+    pb.M = controle(4, "\n  \t Majorant pour xn,  M [rentrez zero sinon] ?  : \t").entier;
+}
+
+void Dialogue::calcul()
+{
+    Recherche r(&tableau_);
+    r.reglages = reglages;
+    r.durees = durees;
+    Probleme& pb = r.pb;
+    r.initialise();
+    demandeProbleme(r);
+
+    pb.tri = controle(1, " \n  \n \t Voulez vous selectionner les solutions a afficher, Oui [1] / Non [0]  ? \t").choix;
+    if (pb.tri == 1)
+        demandeSelection(r);
+
+    // The verdicts speak of the bound as typed (Ma); the search stops at
+    // the largest value of the parity below it.
     pb.Ma = pb.M;
     if (pb.parite == 1 && !IsOdd(pb.M) && pb.M != 0)
         pb.M -= 1;
@@ -179,7 +196,6 @@ int Dialogue::calcul()
     out_ << "\n \n \n \t S'il y a un grand nombre de solutions, vous pouvez faire une pause au bout de K solutions. ";
     pb.L = controle(5, "\n \n \t Valeur de K ou autre option que vous avez choisie : \n \n \t [K] / [zero, pas de limite] / [-K (K>1), pas de limite et affichage toutes les K solutions] ?    \t").entier;
 
-    const int resultat = r.recherche();
+    r.recherche();
     compteurs.ajoute(r.compteurs);
-    return resultat;
 }

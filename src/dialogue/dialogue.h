@@ -51,13 +51,13 @@ public:
     // or a signed integer (5). refuseZero also refuses 0 in case 4.
     Reponse controle(int cas, std::string_view question, bool refuseZero = false);
 
-    // The console state, under its usual names.
-    int expli = 0, recalc = 0;
-
 private:
-    int calcul();
-    ZZ demandeValeur(int k);
-    bool enOrdre(int type, const ZZ& v, const ZZ& precedente, int longueur);
+    // One calculation, from its first question to the end of its search.
+    void calcul();
+    void demandeProbleme(Recherche& r);
+    void demandeSelection(Recherche& r);
+    NTL::ZZ demandeValeur(int k);
+    bool enOrdre(int type, const NTL::ZZ& v, const NTL::ZZ& precedente, int longueur);
     void sequenceDepart(Recherche& r);
     void sequenceArret(Probleme& pb);
 
