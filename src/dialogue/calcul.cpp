@@ -60,11 +60,12 @@ ZZ Dialogue::demandeValeur(int k)
     return controle(4, question).entier;
 }
 
-// Whether the value v typed after `longueur` values of a sequence keeps its
-// order against the previous one; if not, the user is told and asked again.
+// Whether the value v (not 0) typed after `longueur` values of a sequence
+// keeps the order of the type against the previous one; if not, the user is
+// told why before the question comes again.
 bool Dialogue::enOrdre(int type, const ZZ& v, const ZZ& precedente, int longueur)
 {
-    if (longueur == 0 || v == 0)
+    if (longueur == 0)
         return true;
     if (type == 2 && v <= precedente) {
         out_ << " \n \t La valeur doit etre strictement superieure a la precedente. Recommencez ! \n";
