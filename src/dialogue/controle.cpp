@@ -1,26 +1,10 @@
 // Validated console input: every question of the program is asked here, and
 // asked again, silently, until the answer has the expected form.
 #include <cstring>
+#include <optional>
 
 #include "dialogue/dialogue.h"
 #include "report/progres.h"
-
-int Dialogue::valtest(char caract1)
-{
-    valtest1 = 0;
-    valtest2 = 0;
-    if (caract1 >= '0' && caract1 <= '9') {
-        valtest2 = caract1 - '0';
-    } else if (caract1 == '+') {
-        valtest2 = 1;
-    } else if (caract1 == '-') {
-        valtest2 = -1;
-    } else {
-        return 0;
-    }
-    valtest1 = valtest2;
-    return 1;
-}
 
 namespace {
 
@@ -31,153 +15,178 @@ bool estBlanc(int c)
 
 bool estSigne(char c) { return c == '+' || c == '-'; }
 
-}  // namespace
-
-// Reads one whitespace-delimited token into entree and sets l1. A token of
-// more than TAILLE-1 characters is read to its end but kept only as a
-// marker of refusal (l1 = -1), so nothing is written past the buffer and
-// memory does not grow with the token.
-void Dialogue::lit()
+// The value of one character of an answer: its digit, or 1 and -1 for the
+// signs, which the integer forms use as the first factor of the value.
+std::optional<int> valtest(char c)
 {
-    out_.flush();
-    int c = in_.octet();
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c == '+')
+        return 1;
+    if (c == '-')
+        return -1;
+    return std::nullopt;
+}
+
+// One answer as typed. An answer of more than TAILLE-1 characters is read
+// to its end but kept only as a marker of refusal (longueur -1), so that
+// memory does not grow with it.
+struct Saisie {
+    char texte[limites::TAILLE] = {};
+    int longueur = 0;
+};
+
+// Reads one whitespace-delimited answer; the prompt must be out first.
+Saisie lit(Entree& in, std::ostream& out)
+{
+    out.flush();
+    int c = in.octet();
     while (c >= 0 && estBlanc(c))
-        c = in_.octet();
+        c = in.octet();
     if (c < 0)
-        throw FinDesEntrees{in_.erreur()};
-    l1 = 0;
+        throw FinDesEntrees{in.erreur()};
+    Saisie saisie;
     bool tropLong = false;
     while (c >= 0 && !estBlanc(c)) {
-        if (l1 < TAILLE - 1)
-            entree[l1++] = static_cast<char>(c);
+        if (saisie.longueur < limites::TAILLE - 1)
+            saisie.texte[saisie.longueur++] = static_cast<char>(c);
         else
             tropLong = true;
-        c = in_.octet();
+        c = in.octet();
     }
-    entree[l1] = '\0';
     if (tropLong)
-        l1 = -1;
+        saisie.longueur = -1;
+    return saisie;
 }
 
 // Case 4: "0", or an optional "+" then a digit 1 to 9 and any digits.
-bool Dialogue::entierPositif()
+std::optional<ZZ> entierPositif(const Saisie& saisie, bool refuseZero)
 {
-    for (a = 0, a1 = 0; a < l1; a++, a1 = a) {
-        const char c = entree[a];
-        if (valtest(c) == 0)
-            return false;
+    const char* const t = saisie.texte;
+    const int l = saisie.longueur;
+    ZZ valeur;
+    for (int a = 0; a < l; a++) {
+        const char c = t[a];
+        const std::optional<int> v = valtest(c);
+        if (!v)
+            return std::nullopt;
         if (a == 0) {
             if (c == '0') {
-                if (l1 != 1)
-                    return false;
+                if (l != 1)
+                    return std::nullopt;
                 valeur = 0;
-            } else if (c == '-' || (c == '+' && l1 == 1)) {
-                return false;
+            } else if (c == '-' || (c == '+' && l == 1)) {
+                return std::nullopt;
             } else {
-                valeur = valtest1;
+                valeur = *v;
             }
         } else if (a == 1) {
             if (estSigne(c))
-                return false;
+                return std::nullopt;
             if (c == '0') {
-                if (entree[0] == '+')
-                    return false;
+                if (t[0] == '+')
+                    return std::nullopt;
                 valeur *= 10;
-            } else if (entree[0] == '+') {
-                valeur = valtest1;
+            } else if (t[0] == '+') {
+                valeur = *v;
             } else {
-                valeur = 10 * valeur + valtest1;
+                valeur = 10 * valeur + *v;
             }
         } else {
             if (estSigne(c))
-                return false;
-            valeur = 10 * valeur + valtest1;
+                return std::nullopt;
+            valeur = 10 * valeur + *v;
         }
     }
-    return !(xn == 1 && valeur == 0);
+    if (refuseZero && valeur == 0)
+        return std::nullopt;
+    return valeur;
 }
 
 // Case 5: "0", or an optional sign then a digit 1 to 9 and any digits.
-bool Dialogue::entierSigne()
+std::optional<ZZ> entierSigne(const Saisie& saisie)
 {
-    for (a = 0, a1 = 0; a < l1; a++, a1 = a) {
-        const char c = entree[a];
-        if (valtest(c) == 0)
-            return false;
+    const char* const t = saisie.texte;
+    const int l = saisie.longueur;
+    ZZ valeur;
+    for (int a = 0; a < l; a++) {
+        const char c = t[a];
+        const std::optional<int> v = valtest(c);
+        if (!v)
+            return std::nullopt;
         if (a == 0) {
-            if (estSigne(c) && l1 == 1)
-                return false;
-            if (c == '0' && l1 != 1)
-                return false;
-            valeur = valtest1;
+            if (estSigne(c) && l == 1)
+                return std::nullopt;
+            if (c == '0' && l != 1)
+                return std::nullopt;
+            valeur = *v;
         } else if (a == 1) {
             if (estSigne(c))
-                return false;
+                return std::nullopt;
             if (c == '0') {
-                if (estSigne(entree[0]))
-                    return false;
+                if (estSigne(t[0]))
+                    return std::nullopt;
                 valeur *= 10;
-            } else if (estSigne(entree[0])) {
-                valeur *= valtest1;
+            } else if (estSigne(t[0])) {
+                valeur *= *v;
             } else {
-                valeur = 10 * valeur + valtest1;
+                valeur = 10 * valeur + *v;
             }
         } else {
             if (estSigne(c))
-                return false;
-            if (entree[0] == '-')
-                valeur = 10 * valeur - valtest1;
+                return std::nullopt;
+            if (t[0] == '-')
+                valeur = 10 * valeur - *v;
             else
-                valeur = 10 * valeur + valtest1;
+                valeur = 10 * valeur + *v;
         }
     }
-    return true;
+    return valeur;
 }
 
-// Cases 1 to 3: exactly one of the characters allowed.
-bool Dialogue::choix(const char* permis)
+// Cases 1 to 3: exactly one of the characters allowed. A NUL byte typed
+// would match the end of `permis`, hence its own test.
+std::optional<int> choix(const Saisie& saisie, const char* permis)
 {
-    if (l1 != 1 || entree[0] == '\0' || std::strchr(permis, entree[0]) == nullptr)
-        return false;
-    valeur2 = entree[0] - '0';
-    return true;
+    const char c = saisie.texte[0];
+    if (saisie.longueur != 1 || c == '\0' || std::strchr(permis, c) == nullptr)
+        return std::nullopt;
+    return c - '0';
 }
 
-int Dialogue::controle(int cas, const char* chaine)
+// The answer `saisie` gives to a question of case cas, if it has its form.
+std::optional<Reponse> accepte(int cas, const Saisie& saisie, bool refuseZero)
+{
+    std::optional<int> chiffre;
+    std::optional<ZZ> entier;
+    switch (cas) {
+    case 1: chiffre = choix(saisie, "01"); break;
+    case 2: chiffre = choix(saisie, "12"); break;
+    case 3: chiffre = choix(saisie, "012"); break;
+    case 4: entier = entierPositif(saisie, refuseZero); break;
+    case 5: entier = entierSigne(saisie); break;
+    }
+    if (chiffre)
+        return Reponse{*chiffre, ZZ()};
+    if (entier)
+        return Reponse{0, *entier};
+    return std::nullopt;
+}
+
+}  // namespace
+
+Reponse Dialogue::controle(int cas, std::string_view question, bool refuseZero)
 {
     if (cas < 1 || cas > 5)
-        return 0;
-    refaire = 1;
-    l = static_cast<int>(std::strlen(chaine));
+        return Reponse();
     if (progres_ != nullptr)
         progres_->efface();
-    while (refaire == 1) {
-        if (cas == 4 && nmess == 1) {
-            out_.write(messa1, lm1);
-            out_.write(messa2, lm2);
-            out_.write(messa3, lm3);
-        } else {
-            out_.write(chaine, l);
-        }
-        lit();
-        if (l1 <= 0)
+    for (;;) {
+        out_.write(question.data(), static_cast<std::streamsize>(question.size()));
+        const Saisie saisie = lit(in_, out_);
+        if (saisie.longueur <= 0)
             continue;
-        bool bon = false;
-        switch (cas) {
-        case 1: bon = choix("01"); break;
-        case 2: bon = choix("12"); break;
-        case 3: bon = choix("012"); break;
-        case 4: bon = entierPositif(); break;
-        case 5: bon = entierSigne(); break;
-        }
-        if (bon)
-            refaire = 0;
+        if (const std::optional<Reponse> reponse = accepte(cas, saisie, refuseZero))
+            return *reponse;
     }
-    return 0;
-}
-
-int Dialogue::pose(int cas, const char* question)
-{
-    std::strcpy(message, question);
-    return controle(cas, message);
 }

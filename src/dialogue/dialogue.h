@@ -4,6 +4,7 @@
 #pragma once
 
 #include <ostream>
+#include <string_view>
 
 #include <NTL/ZZ.h>
 
@@ -13,6 +14,13 @@
 #include "search/recherche.h"
 
 class Progres;
+
+// An answer that has the form asked for: the digit of a choice (cases 1 to
+// 3 of controle) or the integer (cases 4 and 5).
+struct Reponse {
+    int choix = 0;
+    NTL::ZZ entier;
+};
 
 // No further answer can be read: input ended (erreur 0) or failed (errno).
 struct FinDesEntrees {
@@ -38,42 +46,20 @@ public:
     int programme();
     FinDesEntrees fin;
 
-    // Classifies one character of an answer: 1 for a digit or a sign.
-    int valtest(char caract1);
-    // Asks one question until the answer has the form of case cas; the
-    // answer is left in valeur2 (cases 1 to 3) or valeur (cases 4 and 5).
-    int controle(int cas, const char* chaine);
-
-    // The console state, under its usual names.
-    static constexpr int TAILLE = limites::TAILLE;
-    char message[TAILLE] = {};
-    char messa1[TAILLE] = {}, messa2[TAILLE] = {}, messa3[TAILLE] = {};
-    int lm1 = 0, lm2 = 0, lm3 = 0;
-    int nmess = 0;  // 1: controle shows messa1, messa2, messa3 instead
-    int xn = 0;     // 1: controle refuses the answer 0
-    char entree[TAILLE] = {};
-    NTL::ZZ valeur;     // last integer answer
-    int valeur2 = 0;    // last choice answer
-    NTL::ZZ valtest1;
-    int valtest2 = 0;
-    int l = 0, l1 = 0, a = 0, a1 = 0;
-    int refaire = 0;
-    int expli = 0, recalc = 0;
-    // The set-up of the sequences.
-    NTL::ZZ deb, deb3, deb2;
-    int stop1 = 0, re = 0, sc = 0, g = 0, j = 0;
+    // Asks one question until the answer has the form of case cas: a digit
+    // among 0 and 1 (case 1), 1 and 2 (2), 0 to 2 (3), an integer >= 0 (4),
+    // or a signed integer (5). refuseZero also refuses 0 in case 4.
+    Reponse controle(int cas, std::string_view question, bool refuseZero = false);
 
 private:
-    int pose(int cas, const char* question);
-    int calcul();
-    void lit();
-    bool entierPositif();
-    bool entierSigne();
-    bool choix(const char* permis);
-    void demandeValeur(int k);
-    void ordre(Recherche& r, const NTL::ZZ& v, const NTL::ZZ& precedente, int longueur);
+    // One calculation, from its first question to the end of its search.
+    void calcul();
+    void demandeProbleme(Recherche& r);
+    void demandeSelection(Recherche& r);
+    NTL::ZZ demandeValeur(int k);
+    bool enOrdre(int type, const NTL::ZZ& v, const NTL::ZZ& precedente, int longueur);
     void sequenceDepart(Recherche& r);
-    void sequenceArret(Recherche& r);
+    void sequenceArret(Probleme& pb);
 
     Entree& in_;
     std::ostream& out_;

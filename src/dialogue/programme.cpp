@@ -1,6 +1,5 @@
 // The program as the user meets it: the banner, the explanations, and one
 // calculation after another until the user declines a new one.
-#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -42,8 +41,7 @@ const char* const PAUSE =
 Dialogue::Dialogue(Entree& entree, std::ostream& sortie, Progres* progres)
     : in_(entree), out_(sortie), progres_(progres),
       tableau_(sortie, [this] {
-          pose(5, PAUSE);
-          return valeur;
+          return controle(5, PAUSE).entier;
       }, progres)
 {
 }
@@ -53,21 +51,18 @@ int Dialogue::programme()
     try {
         out_ << "\n   POUR MODIFIER LA TAILLE DU TEXTE : [TOUCHE CTRL] + [TOUCHE +/-]. PLEIN ECRAN : [F11] ";
         out_ << " \n \n \n \t  ***  ECRIRE UNE FRACTION P/Q COMME SOMME DE n FRACTIONS UNITAIRES  ***. \n";
-        pose(1, " \n \t  Afficher des explications  ? Oui [1] / Non [0] ?\t: ");
-        expli = valeur2;
-        if (expli == 1) {
+        if (controle(1, " \n \t  Afficher des explications  ? Oui [1] / Non [0] ?\t: ").choix == 1) {
             out_ << std::endl;
             for (const char* paragraphe : EXPLICATIONS)
                 out_ << paragraphe;
             out_ << std::endl << " \n " << TIRETS << " \n ";
         }
-        recalc = 1;
-        while (recalc == 1) {
+        int recalc;
+        do {
             calcul();
             out_ << TIRETS << std::endl << std::endl;
-            pose(1, "\n \t  Nouveau calcul ?  Oui [1] / Fin [0]  :     ");
-            recalc = valeur2;
-        }
+            recalc = controle(1, "\n \t  Nouveau calcul ?  Oui [1] / Fin [0]  :     ").choix;
+        } while (recalc == 1);
         out_.flush();
         return 1;
     } catch (const FinDesEntrees& f) {
