@@ -5,6 +5,8 @@
 
 #include <cctype>
 #include <sstream>
+#include <tuple>
+#include <vector>
 
 #include "search/limites.h"
 
@@ -44,6 +46,71 @@ const char* nomParite(int parite)
     return parite == 1 ? "odd" : parite == 2 ? "even" : "any";
 }
 
+namespace {
+
+// X1,X2,... as positive integers.
+std::vector<NTL::ZZ> valeursPrefixe(const std::string& prefixe)
+{
+    std::vector<NTL::ZZ> valeurs;
+    std::size_t debut = 0;
+    for (;;) {
+        const std::size_t virgule = prefixe.find(',', debut);
+        const std::string v = prefixe.substr(debut, virgule == std::string::npos ? std::string::npos : virgule - debut);
+        if (!chiffres(v) || NTL::conv<NTL::ZZ>(v.c_str()) == 0)
+            throw MauvaisArgument{"--prefix must be positive integers separated by commas: " + prefixe};
+        valeurs.push_back(NTL::conv<NTL::ZZ>(v.c_str()));
+        if (virgule == std::string::npos)
+            return valeurs;
+        debut = virgule + 1;
+    }
+}
+
+// I/K, 1 <= I <= K <= TRANCHES_MAX.
+std::pair<int, int> lisTranche(const std::string& tranche)
+{
+    const auto b = tranche.find('/');
+    if (b == std::string::npos || !chiffres(tranche.substr(0, b)) || !chiffres(tranche.substr(b + 1)))
+        throw MauvaisArgument{"--shard must be I/K: " + tranche};
+    const NTL::ZZ i = NTL::conv<NTL::ZZ>(tranche.substr(0, b).c_str());
+    const NTL::ZZ k = NTL::conv<NTL::ZZ>(tranche.substr(b + 1).c_str());
+    if (k < 1 || k > limites::TRANCHES_MAX)
+        throw MauvaisArgument{"--shard I/K needs 1 <= K <= " + std::to_string(limites::TRANCHES_MAX) + ": " + tranche};
+    if (i < 1 || i > k)
+        throw MauvaisArgument{"--shard I/K needs 1 <= I <= K: " + tranche};
+    return {NTL::conv<int>(i), NTL::conv<int>(k)};
+}
+
+// N, P/Q, the type, the parity and the bound, checked into d.
+void lisProbleme(const std::string& n, const std::string& fraction, const std::string& type,
+                 const std::string& parite, const std::string& max, Demande& d)
+{
+    if (n.empty() || fraction.empty())
+        throw MauvaisArgument{"N and P/Q are required"};
+    const NTL::ZZ nz = nombre(n, "N");
+    if (nz < 1 || nz > 10000)
+        throw MauvaisArgument{"N must be between 1 and 10000: " + n};
+    d.n = NTL::conv<int>(nz);
+    const auto barre = fraction.find('/');
+    d.P1 = nombre(fraction.substr(0, barre), "P");
+    d.Q1 = barre == std::string::npos ? NTL::ZZ(1) : nombre(fraction.substr(barre + 1), "Q");
+    if (d.P1 == 0 || d.Q1 == 0)
+        throw MauvaisArgument{"P and Q must be positive: " + fraction};
+    if (type != "1" && type != "2")
+        throw MauvaisArgument{"--type must be 1 or 2: " + type};
+    d.type = type[0] - '0';
+    if (parite == "any")
+        d.parite = 0;
+    else if (parite == "odd")
+        d.parite = 1;
+    else if (parite == "even")
+        d.parite = 2;
+    else
+        throw MauvaisArgument{"--parity must be any, odd or even: " + parite};
+    d.max = nombre(max, "--max");
+}
+
+}  // namespace
+
 bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
 {
     CLI::App app{"Counts the solutions in positive integers of 1/x1 + ... + 1/xN = P/Q,\n"
@@ -79,21 +146,8 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
     } catch (const CLI::ParseError& e) {
         throw MauvaisArgument{e.what()};
     }
-    if (app.count("--prefix") > 0) {
-        std::size_t debut = 0;
-        for (;;) {
-            const std::size_t virgule = prefixe.find(',', debut);
-            const std::string v = prefixe.substr(debut, virgule == std::string::npos ? std::string::npos : virgule - debut);
-            if (!chiffres(v))
-                throw MauvaisArgument{"--prefix must be positive integers separated by commas: " + prefixe};
-            d.prefixe.push_back(NTL::conv<NTL::ZZ>(v.c_str()));
-            if (d.prefixe.back() == 0)
-                throw MauvaisArgument{"--prefix must be positive integers separated by commas: " + prefixe};
-            if (virgule == std::string::npos)
-                break;
-            debut = virgule + 1;
-        }
-    }
+    if (app.count("--prefix") > 0)
+        d.prefixe = valeursPrefixe(prefixe);
     // A file or a shard given empty (a script's unset variable) is not the
     // absence of one: it would count everything from scratch.
     const std::pair<const char*, const std::string*> fichiers[] = {
@@ -107,48 +161,14 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
             throw MauvaisArgument{"--merge takes only shard results (and --json)"};
         return true;
     }
-    if (n.empty() || fraction.empty())
-        throw MauvaisArgument{"N and P/Q are required"};
-    const NTL::ZZ nz = nombre(n, "N");
-    if (nz < 1 || nz > 10000)
-        throw MauvaisArgument{"N must be between 1 and 10000: " + n};
-    d.n = NTL::conv<int>(nz);
-    const auto barre = fraction.find('/');
-    d.P1 = nombre(fraction.substr(0, barre), "P");
-    d.Q1 = barre == std::string::npos ? NTL::ZZ(1) : nombre(fraction.substr(barre + 1), "Q");
-    if (d.P1 == 0 || d.Q1 == 0)
-        throw MauvaisArgument{"P and Q must be positive: " + fraction};
-    if (type != "1" && type != "2")
-        throw MauvaisArgument{"--type must be 1 or 2: " + type};
-    d.type = type[0] - '0';
-    if (parite == "any")
-        d.parite = 0;
-    else if (parite == "odd")
-        d.parite = 1;
-    else if (parite == "even")
-        d.parite = 2;
-    else
-        throw MauvaisArgument{"--parity must be any, odd or even: " + parite};
-    d.max = nombre(max, "--max");
+    lisProbleme(n, fraction, type, parite, max, d);
     if (d.travailleurs < 0 || d.travailleurs > limites::TRAVAILLEURS_MAX)
         throw MauvaisArgument{"--threads must be between 1 and " + std::to_string(limites::TRAVAILLEURS_MAX) +
                               " (0: every core)"};
     if (!(d.chaque > 0))
         throw MauvaisArgument{"--every must be positive"};
-    if (!tranche.empty()) {
-        const auto b = tranche.find('/');
-        if (b == std::string::npos || !chiffres(tranche.substr(0, b)) || !chiffres(tranche.substr(b + 1)))
-            throw MauvaisArgument{"--shard must be I/K: " + tranche};
-        const NTL::ZZ i = NTL::conv<NTL::ZZ>(tranche.substr(0, b).c_str());
-        const NTL::ZZ k = NTL::conv<NTL::ZZ>(tranche.substr(b + 1).c_str());
-        if (k < 1 || k > limites::TRANCHES_MAX)
-            throw MauvaisArgument{"--shard I/K needs 1 <= K <= " + std::to_string(limites::TRANCHES_MAX) + ": " +
-                                  tranche};
-        if (i < 1 || i > k)
-            throw MauvaisArgument{"--shard I/K needs 1 <= I <= K: " + tranche};
-        d.tranche = NTL::conv<int>(i);
-        d.tranches = NTL::conv<int>(k);
-    }
+    if (!tranche.empty())
+        std::tie(d.tranche, d.tranches) = lisTranche(tranche);
     if (static_cast<long>(d.prefixe.size()) >= d.n)
         throw MauvaisArgument{"--prefix must have fewer values than N: " + prefixe};
     if (d.liste && (d.tranches > 1 || !d.point.empty() || !d.reprise.empty() || d.estimation))

@@ -91,6 +91,49 @@ void Decoupe::apresPas()
         profondeurScinde_ = -1;
 }
 
+ZZ Decoupe::largeur(int k, const ZZ& c, const ZZ& d, const ZZ& haut, const ZZ& valeurs, double& estimation) const
+{
+    const Probleme& pb = marche_->pb;
+    const int n = pb.n;
+    const int z = pb.z;
+    const double e = estimation;
+    ZZ nombre(1);
+    if (k == n - 2) {
+        // A size past 2^62 (or infinite: one unit for all) takes every
+        // value.
+        const ZZ plafond = taille_ < 0x1p62 ? NTL::conv<ZZ>(std::max(1.0, std::floor(taille_))) : valeurs;
+        nombre = valeurs < plafond ? valeurs : plafond;
+        estimation = NTL::conv<double>(nombre);
+    } else {
+        ZZ bon(1), mauvais = valeurs + 1;
+        double eBon = e;
+        for (ZZ essai(2); essai < mauvais; essai *= 2) {
+            const double ee = estime(pb, k, c, d, haut - (essai - 1) * z);
+            if (ee * NTL::conv<double>(essai) > taille_) {
+                mauvais = essai;
+                break;
+            }
+            bon = essai;
+            eBon = ee;
+        }
+        if (mauvais > valeurs)
+            mauvais = valeurs + 1;
+        while (mauvais - bon > 1) {
+            const ZZ milieu = (bon + mauvais) / 2;
+            const double ee = estime(pb, k, c, d, haut - (milieu - 1) * z);
+            if (ee * NTL::conv<double>(milieu) > taille_) {
+                mauvais = milieu;
+            } else {
+                bon = milieu;
+                eBon = ee;
+            }
+        }
+        nombre = bon;
+        estimation = eBon * NTL::conv<double>(bon);
+    }
+    return nombre;
+}
+
 Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
 {
     Recherche& m = *marche_;
@@ -119,44 +162,8 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
                 // The last value of the walk of x_k (one value when the
                 // first check of a backtrack ends the search).
                 const ZZ fond = s.x[1] >= s.minr[1] ? finDeMarche(pb, s.x, s.minr, k, haut) : haut;
-                const ZZ valeurs = (haut - fond) / z + 1;
-                // As many values as the size allows: the estimate of the
-                // lowest one bounds each of the others.
-                ZZ nombre(1);
                 double estimation = e;
-                if (k == n - 2) {
-                    // A size past 2^62 (or infinite: one unit for all) takes
-                    // every value.
-                    const ZZ plafond = taille_ < 0x1p62 ? NTL::conv<ZZ>(std::max(1.0, std::floor(taille_))) : valeurs;
-                    nombre = valeurs < plafond ? valeurs : plafond;
-                    estimation = NTL::conv<double>(nombre);
-                } else {
-                    ZZ bon(1), mauvais = valeurs + 1;
-                    double eBon = e;
-                    for (ZZ essai(2); essai < mauvais; essai *= 2) {
-                        const double ee = estime(pb, k, c, d, haut - (essai - 1) * z);
-                        if (ee * NTL::conv<double>(essai) > taille_) {
-                            mauvais = essai;
-                            break;
-                        }
-                        bon = essai;
-                        eBon = ee;
-                    }
-                    if (mauvais > valeurs)
-                        mauvais = valeurs + 1;
-                    while (mauvais - bon > 1) {
-                        const ZZ milieu = (bon + mauvais) / 2;
-                        const double ee = estime(pb, k, c, d, haut - (milieu - 1) * z);
-                        if (ee * NTL::conv<double>(milieu) > taille_) {
-                            mauvais = milieu;
-                        } else {
-                            bon = milieu;
-                            eBon = ee;
-                        }
-                    }
-                    nombre = bon;
-                    estimation = eBon * NTL::conv<double>(bon);
-                }
+                const ZZ nombre = largeur(k, c, d, haut, (haut - fond) / z + 1, estimation);
                 u.indice = indice_++;
                 u.k = k;
                 u.x.SetLength(k + 1);

@@ -64,6 +64,11 @@ private:
     // What the walk knows of the values above where it stands: a step of
     // the walk changes no value above the depth it ends at.
     void apresPas();
+    // How many of the `valeurs` values of x_k from `haut` down one unit
+    // takes (c/d the remainder before x_k), as many as the size allows:
+    // the estimate of the lowest bounds each of the others. `estimation`:
+    // the estimate of `haut` in, of the whole unit out.
+    ZZ largeur(int k, const ZZ& c, const ZZ& d, const ZZ& haut, const ZZ& valeurs, double& estimation) const;
     // The estimate only grows as a value goes down: once a node is split,
     // its younger siblings are too, without another estimate (while the
     // walk stays at that depth or below).
