@@ -228,11 +228,8 @@ void Diviseurs::garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo,
         sortie.push_back(C);
 }
 
-template <class Mod>
-EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi,
-                       std::vector<u128>& sortie)
+EN_LIGNE void Diviseurs::equilibre(const Facteurs& fd)
 {
-    exactes_ = false;
     // The halved prime: the largest exponent, which halves the most.
     moitie_ = 0;
     for (int k = 1; k < fd.nb; k++)
@@ -270,6 +267,11 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
         s.nb++;
         s.taille *= static_cast<std::size_t>(choix);
     }
+}
+
+template <class Mod>
+EN_LIGNE void Diviseurs::residus(const Facteurs& fd, const Mod& mod, u64 c, u64 cible)
+{
     // The powers of every prime up to its exponent in d^2, one exponent at
     // a time for all primes, so that their products run side by side.
     using Residu = typename Mod::Residu;
@@ -296,41 +298,45 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
         beta = mod.mul(beta, mod.facteur(puissances[second.indice[t]][2 * second.e[t]]));
     cote(mod, cotes_[0], beta, false, puissances, clesA_);
     cote(mod, cotes_[1], mod.residu(cible, c), true, puissances, clesB_);
-    const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
+}
 
-    // Rare matches: a bitmap of the first side's residues, by their low
-    // bits (residues modulo a large c are spread evenly; below 2^17 they
-    // are their own place), turns nearly all of the second side away, and
-    // a residue let through is looked for among the first side's. Its bits
-    // are cleared after, one by one.
-    const double attendues = static_cast<double>(na) * static_cast<double>(nbB) / static_cast<double>(c);
-    if (na <= (std::size_t(1) << BITS_FILTRE) / 64 && attendues < 1) {
-        const u64 masque = (u64(1) << BITS_FILTRE) - 1;
-        const u64* a = clesA_.data();
-        for (std::size_t t = 0; t < na; t++) {
-            const u64 h = a[t] & masque;
-            filtre_[h >> 6] |= std::uint64_t(1) << (h & 63);
-        }
-        for (std::size_t s = 0; s < nbB; s++) {
-            const u64 cle = clesB_[s];
-            const u64 h = cle & masque;
-            if (((filtre_[h >> 6] >> (h & 63)) & 1) == 0)
-                continue;
-            // Whether it is there at all (in vectors), before where.
-            u64 present = 0;
-            for (std::size_t t = 0; t < na; t++)
-                present |= static_cast<u64>(a[t] == cle);
-            for (std::size_t t = 0; present != 0 && t < na; t++)
-                if (a[t] == cle)
-                    garde(fd, t, s, lo, hi, sortie);
-        }
-        for (std::size_t t = 0; t < na; t++)
-            filtre_[(a[t] & masque) >> 6] = 0;
-        return;
+// Rare matches: a bitmap of the first side's residues, by their low
+// bits (residues modulo a large c are spread evenly; below 2^17 they
+// are their own place), turns nearly all of the second side away, and
+// a residue let through is looked for among the first side's. Its bits
+// are cleared after, one by one.
+EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
+    const u64 masque = (u64(1) << BITS_FILTRE) - 1;
+    const u64* a = clesA_.data();
+    for (std::size_t t = 0; t < na; t++) {
+        const u64 h = a[t] & masque;
+        filtre_[h >> 6] |= std::uint64_t(1) << (h & 63);
     }
-    // Otherwise a table of the first side by residue: open addressing, at most a
-    // quarter full (a probe mostly meets an empty slot at once), its slots
-    // told apart from those of earlier listings by a stamp.
+    for (std::size_t s = 0; s < nbB; s++) {
+        const u64 cle = clesB_[s];
+        const u64 h = cle & masque;
+        if (((filtre_[h >> 6] >> (h & 63)) & 1) == 0)
+            continue;
+        // Whether it is there at all (in vectors), before where.
+        u64 present = 0;
+        for (std::size_t t = 0; t < na; t++)
+            present |= static_cast<u64>(a[t] == cle);
+        for (std::size_t t = 0; present != 0 && t < na; t++)
+            if (a[t] == cle)
+                garde(fd, t, s, lo, hi, sortie);
+    }
+    for (std::size_t t = 0; t < na; t++)
+        filtre_[(a[t] & masque) >> 6] = 0;
+}
+
+// Otherwise a table of the first side by residue: open addressing, at most a
+// quarter full (a probe mostly meets an empty slot at once), its slots
+// told apart from those of earlier listings by a stamp.
+EN_LIGNE void Diviseurs::rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
     int bits = 6;
     while ((std::size_t(1) << bits) < 4 * na)
         bits++;
@@ -358,6 +364,23 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
                 garde(fd, t, s, lo, hi, sortie);
         }
     }
+}
+
+template <class Mod>
+EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi,
+                                std::vector<u128>& sortie)
+{
+    exactes_ = false;
+    equilibre(fd);
+    residus(fd, mod, c, cible);
+    // Matches are rare when the sides are small against c: a bitmap then
+    // turns nearly all of the second side away.
+    const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
+    const double attendues = static_cast<double>(na) * static_cast<double>(nbB) / static_cast<double>(c);
+    if (na <= (std::size_t(1) << BITS_FILTRE) / 64 && attendues < 1)
+        rencontreFiltre(fd, lo, hi, sortie);
+    else
+        rencontreTable(fd, lo, hi, sortie);
 }
 
 // Two copies of the meet in the middle on doubles, everything inlined in

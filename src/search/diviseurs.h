@@ -44,6 +44,17 @@ private:
     void milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Mod>
     void milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    // The residues modulo c of both sides' divisors (the second side's
+    // complemented to the target), into clesA_ and clesB_.
+    template <class Mod>
+    void residus(const Facteurs& fd, const Mod& mod, u64 c, u64 cible);
+    // The primes of d shared between the two sides, their numbers of
+    // residues as close as possible.
+    void equilibre(const Facteurs& fd);
+    // The matches of the two sides' residues, from a bitmap of the first
+    // side's or from a table of them.
+    void rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
+    void rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Mod>
     void cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, bool complement,
               typename Mod::Residu* const* puissances, std::vector<u64>& cles);
