@@ -193,7 +193,7 @@ Total sansUnites(const Demande& d, Recherche& r, const Verdicts& verdicts, bool 
             r.versMots();
             while (r.i() >= 0)
                 r.pas();
-            t.ajoute(r.bilan, 1);
+            t.ajoute(r.prendBilan(), 1);
         }
     }
     t.secondes = depuis(debut);
@@ -423,8 +423,8 @@ Total liste(const Demande& d, std::ostream& out)
         r.versMots();
         while (r.i() >= 0)
             r.pas();
-        out << r.lignes;
-        t.ajoute(r.bilan, 1);
+        out << r.prendLignes();
+        t.ajoute(r.prendBilan(), 1);
     } else {
         // Units listed by every core, written in the order of the search.
         Decoupe decoupe(r.pb, r.reglages, r.etatZZ(), limites::UNITE_LISTE);

@@ -490,7 +490,7 @@ bool exacte(const Demande& d, Estimation& e)
         r.versMots();
         while (r.i() >= 0)
             r.pas();
-        exact(e.solutions, static_cast<double>(r.bilan.nombre));
+        exact(e.solutions, static_cast<double>(r.prendBilan().nombre));
     } catch (const TropDePas&) {
         e.solutions = Grandeur();  // its numbers are past the words
     }

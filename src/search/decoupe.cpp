@@ -143,8 +143,7 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
     const int z = pb.z;
     for (std::int64_t t = 0; t < pas; t++) {
         if (s.i < 0) {
-            finales = std::move(m.releves);
-            m.releves.clear();
+            finales = m.prendReleves();
             return FIN;
         }
         const int k = s.i;
@@ -174,8 +173,7 @@ Decoupe::Etape Decoupe::suivante(Unite& u, std::int64_t pas)
                 }
                 u.bas = haut - (nombre - 1) * z;
                 u.estimation = estimation;
-                u.avant = std::move(m.releves);
-                m.releves.clear();
+                u.avant = m.prendReleves();
                 // Past the unit: its bottom, then one backtrack.
                 m.moin(s);
                 s.x[k] = u.bas;

@@ -56,20 +56,20 @@ int Recherche::exeptions()
     T0 = (pb.type == 2) ? (pb.parite == 0 ? 1 : 2) : 0;
     if (T0 == 0) {
         // n equal terms: n/m0, without building m0^n.
-        Pm0 = n;
-        Qm0 = m0;
+        Pm0_ = n;
+        Qm0_ = m0;
     } else {
-        somme(m0, T0, 0, n, Pm0, Qm0);
+        somme(m0, T0, 0, n, Pm0_, Qm0_);
     }
     // The tests below compare ratios and hold unreduced as well; past a
     // million bits the gcd would cost seconds, so the sum is left as it is.
-    if (NTL::NumBits(Qm0) <= 1000000) {
-        const ZZ d = GCD(Pm0, Qm0);
-        Pm0 /= d;
-        Qm0 /= d;
+    if (NTL::NumBits(Qm0_) <= 1000000) {
+        const ZZ d = GCD(Pm0_, Qm0_);
+        Pm0_ /= d;
+        Qm0_ /= d;
     }
 
-    if (P * Qm0 > Q * Pm0) {
+    if (P * Qm0_ > Q * Pm0_) {
         sortie->verdict(Verdict::TROP_GRAND, *this);
         return 2;
     }
@@ -77,7 +77,7 @@ int Recherche::exeptions()
         sortie->verdict(Verdict::M_PETIT, *this);
         return 2;
     }
-    if (P * Qm0 == Q * Pm0 && (pb.seq2 != 1 || pb.x3[2] == 0)) {
+    if (P * Qm0_ == Q * Pm0_ && (pb.seq2 != 1 || pb.x3[2] == 0)) {
         sortie->verdict(Verdict::UNIQUE, *this);
         return 2;
     }

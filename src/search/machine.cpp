@@ -6,7 +6,7 @@
 template <class T>
 void Recherche::etape(Etat<T>& s)
 {
-    if (s.i == pb.n - 2 && pb.n >= 3 && !uneParUne(mode) && (mode == Mode::COMPTE || pb.L < -1) &&
+    if (s.i == pb.n - 2 && pb.n >= 3 && !uneParUne(mode_) && (mode_ == Mode::COMPTE || pb.L < -1) &&
         fermeEnBloc(s))
         return;
     if (pb.type == 2)
@@ -32,18 +32,18 @@ void Recherche::ferme(Etat<T>& s)
 void Recherche::pasMots()
 {
     compteurs.n[PAS_MOTS]++;
-    if (w.i == pb.n - 1 && pb.n >= 2)
-        ferme(w);
-    const int i0 = w.i;
+    if (w_.i == pb.n - 1 && pb.n >= 2)
+        ferme(w_);
+    const int i0 = w_.i;
     montres_ = 0;
     try {
-        etape(w);
+        etape(w_);
     } catch (const Debordement&) {
         // Redone on ZZ from where it began: only the depth may have moved
         // (a descent whose sum overflowed); backtracks only lower values
         // and never overflow.
         compteurs.n[DEBORDEMENT]++;
-        w.i = i0;
+        w_.i = i0;
         versZZ();
 #ifdef VERIFIE_LIMITES
         ZZ N(0), D(1);
@@ -62,7 +62,7 @@ void Recherche::pasMots()
 void Recherche::pas()
 {
     compteDesPas(1);
-    if (surMots) {
+    if (surMots_) {
         pasMots();
         verifieArret();
         return;
@@ -84,7 +84,7 @@ void Recherche::pas()
 Fermeture& Recherche::fermeture()
 {
     if (!fermeture_)
-        fermeture_ = std::make_unique<Fermeture>(Servie{pb, reglages, mode, w, versionPrefixe, bilan, compteurs,
+        fermeture_ = std::make_unique<Fermeture>(Servie{pb, reglages, mode_, w_, versionPrefixe_, bilan_, compteurs,
                                                          [this](const Bilan& b) { return ajouteBloc(b); }});
     return *fermeture_;
 }

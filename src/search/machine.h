@@ -29,7 +29,7 @@ void Recherche::plu(Etat<T>& s)
     s.N = std::move(N2);
     s.D = std::move(D2);
     if (s.i <= pb.n - 2)
-        versionPrefixe++;
+        versionPrefixe_++;
     if (s.i < s.arret.length())
         arretAVerifier_ = true;
 }
@@ -448,7 +448,7 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
         if (!fermeture().marche(s, bas, haut, bloc))
             return false;
     }
-    if (uneParUne(mode) || (mode == Mode::AFFICHE && ligneParmi(bloc.nombre + (propre ? 1 : 0))))
+    if (uneParUne(mode_) || (mode_ == Mode::AFFICHE && ligneParmi(bloc.nombre + (propre ? 1 : 0))))
         return false;
     compteurs.n[FERME_COMPTE]++;
     if (propre) {

@@ -33,12 +33,12 @@ bool parcoursUnite(Recherche& r, const Unite& u)
     const bool basMot = tient(u.bas, 127);
     const Mot bas = basMot ? enMot(u.bas) : Mot(0);
     for (std::int64_t pas = 1;; pas++) {
-        if ((pas & 1023) == 0 && r.abandon != nullptr && r.abandon->load(std::memory_order_relaxed))
+        if ((pas & 1023) == 0 && r.abandonDemande())
             throw Abandon();
         r.pas();
         const int i = r.i();
         if (i < 0) {
-            r.bilan.finie = true;
+            r.termineUnite();
             return true;
         }
         // x1 below its smallest value: every routine's first check ends the
@@ -50,8 +50,7 @@ bool parcoursUnite(Recherche& r, const Unite& u)
             continue;
         if (i < k)
             break;
-        const bool dessous = r.surMots ? (basMot && r.w.x[k] < bas) : r.zz.x[k] < u.bas;
-        if (dessous)
+        if (r.xSous(k, u.bas, basMot ? &bas : nullptr))
             break;
     }
     const Etat<ZZ>& fin = r.etatZZ();
@@ -70,8 +69,8 @@ Resultat compteUnite(Recherche& w, const Unite& u)
     w.nouvelleUnite();
     res.conforme = parcoursUnite(w, u);
     ASSERT_LIMITE(res.conforme);
-    res.bilan = std::move(w.bilan);
-    res.lignes = std::move(w.lignes);
+    res.bilan = w.prendBilan();
+    res.lignes = w.prendLignes();
     res.compteurs = w.compteurs;
     res.secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     return res;
@@ -89,8 +88,7 @@ Equipe::Equipe(const Probleme& pb, const Reglages& reglages, int travailleurs, M
     for (int t = 0; t < travailleurs; t++) {
         auto w = std::make_unique<Recherche>();
         w->installe(pb, reglages, mode);
-        w->abandon = &arretDemande_;
-        w->budget = budget;
+        w->rejoint(budget, &arretDemande_);
         recherches_.push_back(std::move(w));
     }
     for (int t = 0; t < travailleurs; t++)

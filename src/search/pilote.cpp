@@ -27,7 +27,7 @@ int recherche(Recherche& r)
 bool partageable(const Recherche& r)
 {
     const Probleme& pb = r.pb;
-    if (!r.reglages.raccourcis || r.mode != Mode::AFFICHE || r.partageInterdit || pb.n < 3 ||
+    if (!r.reglages.raccourcis || r.mode() != Mode::AFFICHE || r.partageInterdit() || pb.n < 3 ||
         pb.L >= -1 || r.pasFaits() < r.reglages.pasAvantPartage)
         return false;
     // Rows must be rare, or most units would be walked twice to show them.
@@ -50,7 +50,7 @@ bool fusionne(Recherche& r, const Unite& u, const Resultat& res)
         // The cutting walk went wrong: the search goes on alone from the
         // start of this unit, everything before it merged.
         r.place(u.k, u.x, u.minr);
-        r.partageInterdit = true;
+        r.interditPartage();
         return false;
     }
     const std::int64_t nombre = res.bilan.nombre;
@@ -70,7 +70,7 @@ bool fusionne(Recherche& r, const Unite& u, const Resultat& res)
         if (r.i() < 0)
             return false;
         if (!conforme) {
-            r.partageInterdit = true;
+            r.interditPartage();
             return false;
         }
         return true;

@@ -28,7 +28,7 @@ void Recherche::initialise()
     pb.parite = 0;
     pb.seq = 0;
     pb.seq2 = 0;
-    surMots = false;
+    surMots_ = false;
     fermeture_.reset();
 }
 
@@ -49,15 +49,15 @@ void Recherche::dimensionneEtat()
         for (long k = 0; k <= pb.n; k++)
             (*v)[k] = 0;
     }
-    w.x.SetLength(pb.n + 1);
-    w.minr.SetLength(pb.n + 1);
+    w_.x.SetLength(pb.n + 1);
+    w_.minr.SetLength(pb.n + 1);
     res.x1 = Solution();
 }
 
 bool Recherche::debut()
 {
-    cas = exeptions();
-    if (cas == 2)
+    cas_ = exeptions();
+    if (cas_ == 2)
         return false;
     sortie->entete(pb.L);
     res.m.efface();
@@ -83,7 +83,7 @@ void Recherche::installe(const Probleme& probleme, const Reglages& r, Mode m)
 {
     pb = probleme;
     reglages = r;
-    mode = m;
+    mode_ = m;
     dimensionneEtat();
     prepareProbleme();
     zz.i = 0;
@@ -94,7 +94,7 @@ void Recherche::installe(const Probleme& probleme, const Reglages& r, Mode m)
 
 void Recherche::placeEtat(const Etat<ZZ>& s)
 {
-    surMots = false;
+    surMots_ = false;
     for (int k = 0; k <= pb.n; k++) {
         zz.x[k] = s.x[k];
         zz.minr[k] = s.minr[k];
@@ -165,26 +165,26 @@ template <class T>
 void Recherche::solution(const Vec<T>& x)
 {
     const int n = pb.n;
-    switch (mode) {
+    switch (mode_) {
     case Mode::AFFICHE:
         affiche(x);
         if (pb.L < -1)
             res.x1.prend(x, n);
         break;
     case Mode::LISTE:
-        ecritLigne(lignes, x, n, reglages.lignesJson);
+        ecritLigne(lignes_, x, n, reglages.lignesJson);
         [[fallthrough]];
     case Mode::COMPTE:
-        bilan.nombre++;
-        bilan.m.propose(x[n]);
-        if (bilan.premiere.vide())
-            bilan.premiere.prend(x, n);
-        bilan.derniere.prend(x, n);
+        bilan_.nombre++;
+        bilan_.m.propose(x[n]);
+        if (bilan_.premiere.vide())
+            bilan_.premiere.prend(x, n);
+        bilan_.derniere.prend(x, n);
         break;
     case Mode::RELEVE: {
         Solution s;
         s.prend(x, n);
-        releves.push_back(s.valeurs());
+        releves_.push_back(s.valeurs());
         break;
     }
     }
@@ -258,16 +258,16 @@ bool Recherche::ligneParmi(std::int64_t cnt) const { return cnt >= prochaineLign
 bool Recherche::ajouteBloc(const Bilan& b)
 {
     const std::int64_t cnt = b.nombre;
-    switch (mode) {
+    switch (mode_) {
     case Mode::RELEVE:
     case Mode::LISTE:
         return false;
     case Mode::COMPTE:
-        bilan.nombre += cnt;
-        bilan.m.propose(b.m.valeur());
-        if (bilan.premiere.vide())
-            bilan.premiere = b.premiere;
-        bilan.derniere = b.derniere;
+        bilan_.nombre += cnt;
+        bilan_.m.propose(b.m.valeur());
+        if (bilan_.premiere.vide())
+            bilan_.premiere = b.premiere;
+        bilan_.derniere = b.derniere;
         return true;
     case Mode::AFFICHE:
         break;
@@ -307,30 +307,30 @@ bool Recherche::versMots()
         if (!tient(zz.x[k], limites::BUDGET_MOTS) || !tient(zz.minr[k], limites::BUDGET_MOTS))
             return false;
     for (int k = 0; k <= pb.n; k++) {
-        w.x[k] = k <= zz.i ? enMot(zz.x[k]) : Mot(0);
-        w.minr[k] = k <= zz.i ? enMot(zz.minr[k]) : Mot(0);
+        w_.x[k] = k <= zz.i ? enMot(zz.x[k]) : Mot(0);
+        w_.minr[k] = k <= zz.i ? enMot(zz.minr[k]) : Mot(0);
     }
-    w.N = enMot(zz.N);
-    w.D = enMot(zz.D);
-    w.i = zz.i;
-    surMots = true;
+    w_.N = enMot(zz.N);
+    w_.D = enMot(zz.D);
+    w_.i = zz.i;
+    surMots_ = true;
     return true;
 }
 
 void Recherche::prepareProbleme()
 {
     // Beyond words the search stays on ZZ (versMots): the words are unused.
-    w.P = tient(pb.P, 127) ? enMot(pb.P) : Mot(0);
-    w.Q = tient(pb.Q, 127) ? enMot(pb.Q) : Mot(0);
+    w_.P = tient(pb.P, 127) ? enMot(pb.P) : Mot(0);
+    w_.Q = tient(pb.Q, 127) ? enMot(pb.Q) : Mot(0);
     // A bound above every word never binds on words.
     if (tient(pb.M, 127)) {
-        w.M = enMot(pb.M);
+        w_.M = enMot(pb.M);
     } else {
-        w.M = 0;
+        w_.M = 0;
         compteurs.n[BORNE_HORS_MOTS]++;
     }
-    w.x31 = pb.s2 >= 1 && tient(pb.x3[1], 127);
-    w.x3un = w.x31 ? enMot(pb.x3[1]) : Mot(0);
+    w_.x31 = pb.s2 >= 1 && tient(pb.x3[1], 127);
+    w_.x3un = w_.x31 ? enMot(pb.x3[1]) : Mot(0);
     zz.P = pb.P;
     zz.Q = pb.Q;
     zz.M = pb.M;
@@ -338,10 +338,10 @@ void Recherche::prepareProbleme()
     zz.x3un = pb.x3[1];
     const int s2 = pb.seq2 == 1 ? pb.s2 : 0;
     zz.arret.SetLength(s2 + 1);
-    w.arret.SetLength(s2 + 1);
+    w_.arret.SetLength(s2 + 1);
     for (int j = 1; j <= s2; j++) {
         zz.arret[j] = pb.x3[j];
-        w.arret[j] = tient(pb.x3[j], 127) ? enMot(pb.x3[j]) : Mot::brut(~(Mot::Brut(1) << 127));
+        w_.arret[j] = tient(pb.x3[j], 127) ? enMot(pb.x3[j]) : Mot::brut(~(Mot::Brut(1) << 127));
     }
     arretAVerifier_ = s2 >= 1;
 }
@@ -352,7 +352,7 @@ void Recherche::finSousArret()
     const int s2 = static_cast<int>(zz.arret.length()) - 1;
     if (!reglages.finALArret)
         return;
-    if (surMots ? sousArret(w.x, w.arret, w.i, s2) : sousArret(zz.x, zz.arret, zz.i, s2)) {
+    if (surMots_ ? sousArret(w_.x, w_.arret, w_.i, s2) : sousArret(zz.x, zz.arret, zz.i, s2)) {
         compteurs.n[FIN_A_L_ARRET]++;
         termine();
     }
@@ -361,32 +361,32 @@ void Recherche::finSousArret()
 void Recherche::versZZ()
 {
     for (int k = 0; k <= pb.n; k++) {
-        enZZ(zz.x[k], w.x[k]);
-        enZZ(zz.minr[k], w.minr[k]);
+        enZZ(zz.x[k], w_.x[k]);
+        enZZ(zz.minr[k], w_.minr[k]);
     }
-    enZZ(zz.N, w.N);
-    enZZ(zz.D, w.D);
-    zz.i = w.i;
-    surMots = false;
+    enZZ(zz.N, w_.N);
+    enZZ(zz.D, w_.D);
+    zz.i = w_.i;
+    surMots_ = false;
 }
 
 const Etat<ZZ>& Recherche::etatZZ()
 {
-    if (surMots) {
+    if (surMots_) {
         for (int k = 0; k <= pb.n; k++) {
-            enZZ(zz.x[k], w.x[k]);
-            enZZ(zz.minr[k], w.minr[k]);
+            enZZ(zz.x[k], w_.x[k]);
+            enZZ(zz.minr[k], w_.minr[k]);
         }
-        enZZ(zz.N, w.N);
-        enZZ(zz.D, w.D);
-        zz.i = w.i;
+        enZZ(zz.N, w_.N);
+        enZZ(zz.D, w_.D);
+        zz.i = w_.i;
     }
     return zz;
 }
 
 void Recherche::place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr)
 {
-    surMots = false;
+    surMots_ = false;
     zz.N = 0;
     zz.D = 1;
     for (int t = 0; t <= k; t++) {
@@ -404,7 +404,7 @@ void Recherche::place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr)
 std::pair<Recherche::Prefixe, int> Recherche::placePrefixe(const Vec<ZZ>& v, int k)
 {
     ASSERT_LIMITE(k >= 1 && k < pb.n);
-    surMots = false;
+    surMots_ = false;
     zz.i = 0;
     zz.N = 0;
     zz.D = 1;
@@ -442,14 +442,14 @@ ZZ Recherche::valeurX(int k) const
 {
     if (repere.length() > k)
         return repere[k];
-    return surMots ? enZZ(w.x[k]) : zz.x[k];
+    return surMots_ ? enZZ(w_.x[k]) : zz.x[k];
 }
 
 void Recherche::compteDesPas(std::int64_t nombre)
 {
     pasFaits_ += nombre;
-    if (budget != nullptr) {
-        if (budget->fetch_sub(nombre, std::memory_order_relaxed) < nombre)
+    if (budget_ != nullptr) {
+        if (budget_->fetch_sub(nombre, std::memory_order_relaxed) < nombre)
             throw TropDePas();
     } else if (reglages.pasMax != 0 && pasFaits_ > reglages.pasMax) {
         throw TropDePas();

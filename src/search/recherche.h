@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "search/etat.h"
@@ -36,27 +37,12 @@ public:
     Reglages reglages;
     Compteurs compteurs;
     Sortie* sortie;
-    Mode mode = Mode::AFFICHE;
 
-    // The walking state: on ZZ, or on words while every number fits.
+    // The walking state on ZZ (the set-up dialogue places the start
+    // sequence on it); the search moves to words while every number fits.
     Etat<ZZ> zz;
-    Etat<Mot> w;
-    bool surMots = false;
 
     Resultats res;
-    Bilan bilan;                     // Mode::COMPTE
-    std::vector<Vec<ZZ>> releves;    // Mode::RELEVE
-    std::string lignes;              // Mode::LISTE
-    // Changes whenever one of x1 .. x(n-2) may have changed (at every sum
-    // taken at those depths): the closing keeps what it knows of a prefix
-    // while it stays.
-    std::uint64_t versionPrefixe = 0;
-    // Sharing: given up after a unit was left unexpectedly; the steps that
-    // all workers may still take (tests); the signal that a worker gives
-    // its unit up.
-    bool partageInterdit = false;
-    std::atomic<std::int64_t>* budget = nullptr;
-    const std::atomic<bool>* abandon = nullptr;
     // The prefix of the unit being merged, for the status line.
     Vec<ZZ> repere;
     // When set, the seconds each work unit of a shared count took, in the
@@ -64,8 +50,7 @@ public:
     std::vector<double>* durees = nullptr;
 
     // The special-case check.
-    int cas = 0;
-    ZZ m0, Pm0, Qm0;
+    ZZ m0;
     int T0 = 0;
 
     // A search of pb set up to run from its start (or from where `place`
@@ -81,22 +66,47 @@ public:
     // already set up (a worker, a cutting walk).
     void dimensionneEtat();
     // The depth of whichever state holds the search.
-    int i() const { return surMots ? w.i : zz.i; }
+    int i() const { return surMots_ ? w_.i : zz.i; }
+    Mode mode() const { return mode_; }
+    // x[k] lies below v (held as a word too, when it fits: vMot).
+    bool xSous(int k, const ZZ& v, const Mot* vMot) const
+    {
+        return surMots_ ? (vMot != nullptr && w_.x[k] < *vMot) : zz.x[k] < v;
+    }
     // Before a unit counted apart: its own solutions, counters and steps
     // (Reglages::pasMax bounds each unit, unless a budget is shared).
     void nouvelleUnite()
     {
-        bilan = Bilan();
-        lignes.clear();
+        bilan_ = Bilan();
+        lignes_.clear();
         compteurs = Compteurs();
         pasFaits_ = 0;
     }
+    // What the search found in Mode::COMPTE or LISTE, taken out of it.
+    Bilan prendBilan() { return std::exchange(bilan_, Bilan()); }
+    std::string prendLignes() { return std::exchange(lignes_, std::string()); }
+    // The solutions a cutting walk (Mode::RELEVE) met since it was last
+    // asked.
+    std::vector<Vec<ZZ>> prendReleves() { return std::exchange(releves_, std::vector<Vec<ZZ>>()); }
+    // A worker of a shared count: the steps all workers may still take
+    // together (tests; null: Reglages::pasMax alone), and the signal to
+    // give its unit up.
+    void rejoint(std::atomic<std::int64_t>* budget, const std::atomic<bool>* abandon)
+    {
+        budget_ = budget;
+        abandon_ = abandon;
+    }
+    bool abandonDemande() const { return abandon_ != nullptr && abandon_->load(std::memory_order_relaxed); }
+    // Sharing is given up for the rest of the search once a unit was left
+    // elsewhere than the cutting walk expected.
+    bool partageInterdit() const { return partageInterdit_; }
+    void interditPartage() { partageInterdit_ = true; }
     // The steps this search took.
     std::int64_t pasFaits() const { return pasFaits_; }
     // x1 lies below its smallest value: the next step ends the search.
     bool premiereSousMin() const
     {
-        return i() >= 1 && (surMots ? w.x[1] < w.minr[1] : zz.x[1] < zz.minr[1]);
+        return i() >= 1 && (surMots_ ? w_.x[1] < w_.minr[1] : zz.x[1] < zz.minr[1]);
     }
 
     // The routines, on either number type.
@@ -163,11 +173,13 @@ public:
     std::int64_t periodeLignes() const;
     // A solution met by the cutting walk of a shared count, shown in turn.
     void montreReleve(const Vec<ZZ>& x) { solution(x); }
+    // The unit counted apart ended the whole search.
+    void termineUnite() { bilan_.finie = true; }
     // The search is over.
     void termine()
     {
         zz.i = -1;
-        w.i = -1;
+        w_.i = -1;
     }
     // x[k] of the current position (for a shared count, of the unit being
     // merged), for the status line.
@@ -195,6 +207,23 @@ private:
     // The closing, made at its first use.
     Fermeture& fermeture();
 
+    Mode mode_ = Mode::AFFICHE;
+    // The state on words, and which of the two holds the search.
+    Etat<Mot> w_;
+    bool surMots_ = false;
+    Bilan bilan_;                     // Mode::COMPTE and LISTE
+    std::string lignes_;              // Mode::LISTE
+    std::vector<Vec<ZZ>> releves_;    // Mode::RELEVE
+    // Changes whenever one of x1 .. x(n-2) may have changed (at every sum
+    // taken at those depths): the closing keeps what it knows of a prefix
+    // while it stays.
+    std::uint64_t versionPrefixe_ = 0;
+    bool partageInterdit_ = false;
+    std::atomic<std::int64_t>* budget_ = nullptr;
+    const std::atomic<bool>* abandon_ = nullptr;
+    // The special-case check's working values.
+    int cas_ = 0;
+    ZZ Pm0_, Qm0_;
     std::unique_ptr<Fermeture> fermeture_;
     std::int64_t pasFaits_ = 0;
     void finSousArret();
