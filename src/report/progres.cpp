@@ -6,7 +6,6 @@
 #include <string>
 #include <unistd.h>
 
-#include "search/recherche.h"
 
 namespace {
 
@@ -41,9 +40,9 @@ void Progres::debut()
     debut_ = Horloge::now();
 }
 
-void Progres::montre(const Recherche& r)
+void Progres::montre(const Avancement& a)
 {
-    if (!terminal_ || r.pb.L >= -1)
+    if (!terminal_ || !a.partiel)
         return;
     const Horloge::time_point maintenant = Horloge::now();
     if (maintenant - debut_ < std::chrono::seconds(2))
@@ -53,11 +52,10 @@ void Progres::montre(const Recherche& r)
     derniere_ = maintenant;
     const long secondes = static_cast<long>(
         std::chrono::duration_cast<std::chrono::seconds>(maintenant - debut_).count());
-    std::string texte = " " + std::to_string(secondes) + " s   " + std::to_string(r.res.K1) + " solutions";
-    const int profondeur = r.repere.length() > 0 ? static_cast<int>(r.repere.length()) - 1 : r.i();
-    for (int k = 1; k <= profondeur && k <= 3 && k <= r.pb.n; k++) {
+    std::string texte = " " + std::to_string(secondes) + " s   " + std::to_string(a.solutions) + " solutions";
+    for (long k = 1; k < a.premieres.length(); k++) {
         std::ostringstream v;
-        v << r.valeurX(k);
+        v << a.premieres[k];
         texte += "   x" + std::to_string(k) + " = " + v.str();
     }
     if (texte.size() > LARGEUR)

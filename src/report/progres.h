@@ -6,7 +6,7 @@
 #include <chrono>
 #include <ostream>
 
-class Recherche;
+#include "search/sortie.h"
 
 class Progres {
 public:
@@ -17,7 +17,7 @@ public:
     void debut();
     // Draws or refreshes the line, once the partial table has counted for
     // two seconds, at most once a second.
-    void montre(const Recherche& r);
+    void montre(const Avancement& a);
     // Erases the line if it is on screen.
     void efface();
 

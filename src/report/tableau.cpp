@@ -81,10 +81,10 @@ ZZ Tableau::pause()
     return reponse;
 }
 
-void Tableau::progres(const Recherche& r)
+void Tableau::progres(const Avancement& a)
 {
     if (progres_ != nullptr)
-        progres_->montre(r);
+        progres_->montre(a);
 }
 
 namespace {

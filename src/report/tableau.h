@@ -21,7 +21,7 @@ public:
     void ligneVide() override;
     NTL::ZZ pause() override;
     void resultat(const Recherche& r) override;
-    void progres(const Recherche& r) override;
+    void progres(const Avancement& a) override;
 
 private:
     void efface();

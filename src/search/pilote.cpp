@@ -18,7 +18,7 @@ int recherche(Recherche& r)
         r.pas();
         // The clock is read only every 4096 steps: a step is much cheaper.
         if ((r.pasFaits() & 4095) == 0)
-            r.sortie->progres(r);
+            r.sortie->progres(r.avancement());
     }
     r.conclut();
     return 0;
@@ -110,7 +110,7 @@ void partage(Recherche& r)
             return;
         r.repere = l->unite.x;
         if (r.sortie != nullptr)
-            r.sortie->progres(r);
+            r.sortie->progres(r.avancement());
     }
     for (const Vec<ZZ>& s : decoupe.finales)
         r.montreReleve(s);

@@ -5,6 +5,7 @@
 #include "search/arret.h"
 #include "search/fermeture.h"
 
+#include <algorithm>
 #include <climits>
 #include <sstream>
 #include <type_traits>
@@ -438,11 +439,16 @@ std::pair<Recherche::Prefixe, int> Recherche::placePrefixe(const Vec<ZZ>& v, int
     return {Prefixe::BON, k};
 }
 
-ZZ Recherche::valeurX(int k) const
+Avancement Recherche::avancement() const
 {
-    if (repere.length() > k)
-        return repere[k];
-    return surMots_ ? enZZ(w_.x[k]) : zz.x[k];
+    Avancement a;
+    a.solutions = res.K1;
+    a.partiel = pb.L < -1;
+    const int profondeur = std::min({repere.length() > 0 ? static_cast<int>(repere.length()) - 1 : i(), 3, pb.n});
+    a.premieres.SetLength(std::max(profondeur, 0) + 1);
+    for (int k = 1; k <= profondeur; k++)
+        a.premieres[k] = repere.length() > k ? repere[k] : surMots_ ? enZZ(w_.x[k]) : zz.x[k];
+    return a;
 }
 
 void Recherche::compteDesPas(std::int64_t nombre)

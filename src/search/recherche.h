@@ -181,9 +181,8 @@ public:
         zz.i = -1;
         w_.i = -1;
     }
-    // x[k] of the current position (for a shared count, of the unit being
-    // merged), for the status line.
-    ZZ valeurX(int k) const;
+    // Where the search stands, for the status line.
+    Avancement avancement() const;
 
 private:
     template <class T> int descendRun(Etat<T>& s, const T& e);

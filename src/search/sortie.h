@@ -20,6 +20,15 @@ enum class Verdict {
     UNIQUE,      // the smallest candidate is the only solution
 };
 
+// How far a long count is, for a status line: the solutions so far and
+// the first unknowns where the search stands (of the unit being merged,
+// when the count is shared).
+struct Avancement {
+    std::int64_t solutions = 0;
+    NTL::Vec<NTL::ZZ> premieres;  // x1 .. x3 at most, from index 1
+    bool partiel = false;         // the partial table: rows are rare
+};
+
 class Sortie {
 public:
     virtual ~Sortie() = default;
@@ -39,5 +48,5 @@ public:
     virtual void resultat(const Recherche& r) = 0;
     // Called now and then during a long search: a status line may show how
     // far it is.
-    virtual void progres(const Recherche&) {}
+    virtual void progres(const Avancement&) {}
 };
