@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dialogue/dialogue.h"
+#include "reference.h"
 
 struct Session {
     std::string sortie;
@@ -81,4 +82,17 @@ inline long admet(const std::string& sortie)
 {
     const auto p = sortie.rfind("admet  ");
     return p == std::string::npos ? -1 : std::stol(sortie.substr(p + 7));
+}
+
+// The answers of one calculation of pb, every row shown, no pause.
+inline std::string reponses(const reference::Cas& pb, long k = 0)
+{
+    std::ostringstream s;
+    s << "0 " << pb.type << " " << pb.n << " " << pb.p << " " << pb.q << " ";
+    if (pb.parite != 0 || pb.borne != 0)
+        s << "1 " << pb.parite << " 0 0 " << pb.borne << " ";
+    else
+        s << "0 ";
+    s << k << " 0";
+    return s.str();
 }

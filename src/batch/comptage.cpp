@@ -427,7 +427,7 @@ Total liste(const Demande& d, std::ostream& out)
         t.ajoute(r.prendBilan(), 1);
     } else {
         // Units listed by every core, written in the order of the search.
-        Decoupe decoupe(r.pb, r.reglages, r.etatZZ(), limites::UNITE_LISTE);
+        Decoupe decoupe(r.pb, r.reglages, r.etatZZ(), d.unite > 0 ? d.unite : limites::UNITE_LISTE);
         Equipe equipe(r.pb, r.reglages, travailleurs(d.travailleurs), Mode::LISTE);
         Chantier chantier(decoupe, equipe);
         bool finie = false;

@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "../outils.h"
 #include "../reference.h"
 #include "batch/comptage.h"
 
@@ -102,6 +103,37 @@ TEST(Comptage, RandomProblemsAgreeWithTheReference)
     }
     EXPECT_GT(avecSolutions, 150);
     EXPECT_GT(prefixes, 60);
+}
+
+// Past the reference's reach, the listing is the interactive table: the
+// same rows in the same order, whatever the threads and the units.
+TEST(Comptage, ListingIsTheInteractiveTable)
+{
+    const reference::Cas problemes[] = {
+        {1, 6, 1, 1, 0, 0}, {2, 6, 1, 1, 0, 0}, {1, 7, 1, 1, 1, 0}, {2, 5, 2, 3, 2, 0}, {1, 5, 1, 2, 0, 300},
+        {2, 5, 3, 4, 2, 5000}, {1, 6, 3, 4, 2, 2000},
+    };
+    int t = 0;
+    for (const reference::Cas& pb : problemes) {
+        const auto table = lignes(session(reponses(pb)).sortie);
+        ASSERT_GT(table.size(), 50u) << pb.n << " " << pb.p << "/" << pb.q;
+        Demande d;
+        d.type = pb.type;
+        d.n = pb.n;
+        d.P1 = pb.p;
+        d.Q1 = pb.q;
+        d.parite = pb.parite;
+        d.max = pb.borne;
+        d.travailleurs = 1 + t % 3;
+        d.unite = t % 2 == 0 ? 2 : 0;
+        t++;
+        std::ostringstream lignesListe, attendu;
+        liste(d, lignesListe);
+        for (const auto& s : table)
+            for (std::size_t k = 0; k < s.size(); k++)
+                attendu << s[k] << (k + 1 < s.size() ? " " : "\n");
+        EXPECT_EQ(lignesListe.str(), attendu.str()) << decrit(d);
+    }
 }
 
 // Each shard counts its own units; together, in any order, they are the

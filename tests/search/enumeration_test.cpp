@@ -18,19 +18,6 @@ using reference::toutes;
 using Solution = reference::Solution;
 using NTL::ZZ;
 
-// The answers of one calculation of pb, every row shown, no pause.
-std::string reponses(const Cas& pb, long k = 0)
-{
-    std::ostringstream s;
-    s << "0 " << pb.type << " " << pb.n << " " << pb.p << " " << pb.q << " ";
-    if (pb.parite != 0 || pb.borne != 0)
-        s << "1 " << pb.parite << " 0 0 " << pb.borne << " ";
-    else
-        s << "0 ";
-    s << k << " 0";
-    return s.str();
-}
-
 std::string decrit(const Cas& pb)
 {
     std::ostringstream o;
