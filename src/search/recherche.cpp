@@ -6,6 +6,7 @@
 #include "search/fermeture.h"
 
 #include <algorithm>
+#include <charconv>
 #include <climits>
 #include <sstream>
 #include <type_traits>
@@ -109,17 +110,25 @@ namespace {
 
 // The decimal digits of v >= 0: from words directly, much faster than
 // through ZZ, for listings of millions of lines.
+void ecritValeur(std::string& s, const Mot& v);
 void ecritValeur(std::string& s, const Mot& v)
 {
-    char chiffres[40];
-    int k = 0;
-    unsigned __int128 u = static_cast<unsigned __int128>(v.v);
-    do {
-        chiffres[k++] = static_cast<char>('0' + static_cast<int>(u % 10));
-        u /= 10;
-    } while (u != 0);
-    while (k > 0)
-        s += chiffres[--k];
+    // Below 2^64 (nearly always) in one conversion; above, in pieces of 19
+    // digits, as 128-bit divisions are slow.
+    const unsigned __int128 u = static_cast<unsigned __int128>(v.v);
+    char chiffres[48];
+    char* fin = chiffres + sizeof chiffres;
+    if (u >> 64 == 0) {
+        s.append(chiffres, std::to_chars(chiffres, fin, static_cast<std::uint64_t>(u)).ptr);
+        return;
+    }
+    constexpr std::uint64_t DIX19 = 10000000000000000000ULL;
+    const unsigned __int128 haut = u / DIX19;
+    const std::uint64_t bas = static_cast<std::uint64_t>(u % DIX19);
+    ecritValeur(s, Mot::brut(static_cast<Mot::Brut>(haut)));
+    char* p = std::to_chars(chiffres, fin, bas).ptr;
+    s.append(19 - static_cast<std::size_t>(p - chiffres), '0');
+    s.append(chiffres, p);
 }
 
 void ecritValeur(std::string& s, const ZZ& v)
