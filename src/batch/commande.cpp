@@ -33,6 +33,8 @@ std::string texte(const Grandeur& g, const char* inconnu)
     return t;
 }
 
+}  // namespace
+
 void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
 {
     if (d.json) {
@@ -80,8 +82,6 @@ void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
         out << ", " << e.coupes << " cut past " << limites::BITS_SONDE << " bits";
     out << "\n";
 }
-
-}  // namespace
 
 void execute(const Demande& d0, std::ostream& sortie, Atelier* atelier)
 {

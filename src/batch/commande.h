@@ -5,10 +5,14 @@
 #include <ostream>
 
 #include "batch/comptage.h"
+#include "batch/estimation.h"
 
 // Carries out d (a count, a merge, an estimate or a listing), its units
 // counted by `atelier` when given; prints the result on `sortie`.
 void execute(const Demande& d, std::ostream& sortie, Atelier* atelier = nullptr);
+
+// The estimate e of the count of d, as text or (d.json) as JSON.
+void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e);
 
 // Runs main's work: parses argv, calls `travail` with the demand, maps the
 // failures to exit statuses (2 bad argument, 3 output not writable, 1

@@ -25,18 +25,6 @@ using Horloge = std::chrono::steady_clock;
 
 double depuis(Horloge::time_point t) { return std::chrono::duration<double>(Horloge::now() - t).count(); }
 
-// The verdict of the special-case check, kept.
-class Verdicts : public Sortie {
-public:
-    Verdict dernier = Verdict::TRIVIAL;
-
-    void verdict(Verdict v, const Recherche&) override { dernier = v; }
-    void entete(const ZZ&) override {}
-    void ligne(std::int64_t, const Vec<ZZ>&, int) override {}
-    void ligneVide() override {}
-    ZZ pause() override { return ZZ(0); }
-    void resultat(const Recherche&) override {}
-};
 
 // The single solution of the special-case check.
 Vec<ZZ> unique(const Recherche& r)
@@ -124,7 +112,8 @@ public:
         if (d.point.empty())
             return;
         fichier_ = std::make_unique<FichierPoint>(d.point);
-        interruption_ = std::make_unique<Interruption>();
+        if (d.signaux)
+            interruption_ = std::make_unique<Interruption>();
     }
     // The size of the units, once known: part of what the file must match.
     void unite(double u) { unite_ = u; }
@@ -226,8 +215,11 @@ Inventaire inventaire(const Demande& d, Recherche& r, double taille, Sauvegarde&
             inv.travail += u.estimation;
             inv.miennes++;
         }
-        if ((inv.unites & 1023) == 0)
+        if ((inv.unites & 1023) == 0) {
             sauvegarde.avantTravail();
+            if (d.suivi && !d.suivi(0, ZZ(0), 0))
+                throw Annulation();
+        }
     }
     return inv;
 }
@@ -301,6 +293,11 @@ public:
             sauvegarde_.surSignal(etat(&chantier));
         }
         const double ecoule = depuis(debut_);
+        if (d_.suivi && !d_.suivi(inv_.travail > 0 ? fait_ / inv_.travail : 0, t_.nombre, avant_ + ecoule)) {
+            // Stopped by its caller: what is finished is saved first.
+            sauvegarde_.ecris(etat(&chantier));
+            throw Annulation();
+        }
         statut_.montre(inv_.travail > 0 ? fait_ / inv_.travail : 0, fusionnees_, inv_.miennes, t_.nombre,
                        avant_ + ecoule, faitIci_ > 0 ? ecoule * (inv_.travail - fait_) / faitIci_ : NAN);
         if (ecoule - dernierPoint_ >= d_.chaque) {
@@ -399,62 +396,92 @@ Total compte(const Demande& d, Atelier* atelier)
     return fusion.termine(decoupe);
 }
 
-Total liste(const Demande& d, std::ostream& out)
+Listage::Listage(const Demande& d) : d_(d), debut_(Horloge::now()), r_(std::make_unique<Recherche>(&verdicts_))
 {
-    const auto debut = Horloge::now();
-    Verdicts verdicts;
-    Recherche r(&verdicts);
+    Recherche& r = *r_;
     r.reglages.travailleurs = d.travailleurs;
     r.reglages.lignesJson = d.json;
     prepare(r, d, Mode::LISTE);
-    const int n = r.pb.n;
-    Total t;
-    t.unites = 1;
+    t_.unites = 1;
     if (r.exeptions() == 2) {
-        if (verdicts.dernier == Verdict::UNIQUE) {
+        // Settled at once: the single solution, or none.
+        if (verdicts_.dernier == Verdict::UNIQUE) {
             const Vec<ZZ> x = unique(r);
-            std::string ligne;
-            ecritLigne(ligne, x, n, d.json);
-            out << ligne;
-            t.ajoute(x, n, 0);
+            ecritLigne(enAttente_, x, r.pb.n, d.json);
+            t_.ajoute(x, r.pb.n, 0);
         }
-    } else if (n < 3) {
+        fini_ = true;
+    } else if (r.pb.n < 3) {
         // A few pairs at most: listed here.
         r.versMots();
         while (r.i() >= 0)
             r.pas();
-        out << r.prendLignes();
-        t.ajoute(r.prendBilan(), 1);
+        enAttente_ = r.prendLignes();
+        t_.ajoute(r.prendBilan(), 1);
+        fini_ = true;
     } else {
-        // Units listed by every core, written in the order of the search.
-        Decoupe decoupe(r.pb, r.reglages, r.etatZZ(), d.unite > 0 ? d.unite : limites::UNITE_LISTE);
-        Equipe equipe(r.pb, r.reglages, travailleurs(d.travailleurs), Mode::LISTE);
-        Chantier chantier(decoupe, equipe);
-        bool finie = false;
-        std::string avant;
-        while (!finie && !chantier.fini()) {
-            const std::optional<Chantier::Livraison> l = chantier.suivante();
-            if (!l)
-                continue;
-            const std::int64_t j = l->unite.indice;
-            avant.clear();
-            for (const Vec<ZZ>& x : l->unite.avant) {
-                ecritLigne(avant, x, n, d.json);
-                t.ajoute(x, n, 2 * j);
-            }
-            out << avant << l->resultat.lignes;
-            t.ajoute(l->resultat.bilan, 2 * j + 1);
-            finie = l->resultat.bilan.finie;
-        }
-        if (!finie)
-            for (const Vec<ZZ>& x : decoupe.finales) {
-                avant.clear();
-                ecritLigne(avant, x, n, d.json);
-                out << avant;
-                t.ajoute(x, n, 2 * decoupe.unites());
-            }
-        t.unites = decoupe.unites();
+        // Units listed by every core, given in the order of the search.
+        decoupe_ = std::make_unique<Decoupe>(r.pb, r.reglages, r.etatZZ(), d.unite > 0 ? d.unite : limites::UNITE_LISTE);
+        equipe_ = std::make_unique<Equipe>(r.pb, r.reglages, travailleurs(d.travailleurs), Mode::LISTE);
+        chantier_ = std::make_unique<Chantier>(*decoupe_, *equipe_);
     }
-    t.secondes = depuis(debut);
+}
+
+Listage::~Listage() = default;
+
+bool Listage::suivants(std::string& lignes)
+{
+    if (!enAttente_.empty()) {
+        lignes += enAttente_;
+        enAttente_.clear();
+        return true;
+    }
+    while (!fini_) {
+        if (d_.suivi && !d_.suivi(0, t_.nombre, depuis(debut_)))
+            throw Annulation();
+        if (chantier_->fini()) {
+            // The solutions after the last unit.
+            for (const Vec<ZZ>& x : decoupe_->finales) {
+                ecritLigne(lignes, x, r_->pb.n, d_.json);
+                t_.ajoute(x, r_->pb.n, 2 * decoupe_->unites());
+            }
+            fini_ = true;
+            return !decoupe_->finales.empty();
+        }
+        std::optional<Chantier::Livraison> l = chantier_->suivante();
+        if (!l)
+            continue;
+        const std::int64_t j = l->unite.indice;
+        for (const Vec<ZZ>& x : l->unite.avant) {
+            ecritLigne(lignes, x, r_->pb.n, d_.json);
+            t_.ajoute(x, r_->pb.n, 2 * j);
+        }
+        lignes += l->resultat.lignes;
+        t_.ajoute(l->resultat.bilan, 2 * j + 1);
+        // The search ended inside this unit: nothing after it.
+        fini_ = l->resultat.bilan.finie;
+        if (!lignes.empty())
+            return true;
+    }
+    return false;
+}
+
+Total Listage::total() const
+{
+    Total t = t_;
+    if (decoupe_)
+        t.unites = decoupe_->unites();
+    t.secondes = depuis(debut_);
     return t;
+}
+
+Total liste(const Demande& d, std::ostream& out)
+{
+    Listage l(d);
+    std::string lignes;
+    while (l.suivants(lignes)) {
+        out << lignes;
+        lignes.clear();
+    }
+    return l.total();
 }

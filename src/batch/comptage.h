@@ -4,7 +4,10 @@
 // every solution.
 #pragma once
 
+#include <chrono>
+#include <memory>
 #include <ostream>
+#include <string>
 
 #include "batch/point.h"
 #include "batch/total.h"
@@ -14,6 +17,47 @@
 // by the threads of this one when it is null. The totals are those of the
 // shard d.tranche.
 Total compte(const Demande& d, Atelier* atelier = nullptr);
+
+// The verdict of the special-case check, kept.
+class Verdicts : public Sortie {
+public:
+    Verdict dernier = Verdict::TRIVIAL;
+
+    void verdict(Verdict v, const Recherche&) override { dernier = v; }
+    void entete(const ZZ&) override {}
+    void ligne(std::int64_t, const Vec<ZZ>&, int) override {}
+    void ligneVide() override {}
+    ZZ pause() override { return ZZ(0); }
+    void resultat(const Recherche&) override {}
+};
+
+// A count or a listing stopped by its caller (Demande::suivi).
+struct Annulation {};
+
+// Every solution of d, in the order of the interactive table, a few units
+// at a time: their lines are listed by every core.
+class Listage {
+public:
+    explicit Listage(const Demande& d);  // throws MauvaisArgument
+    ~Listage();
+    // Appends the next solutions to `lignes`, one line each (x1 .. xn, or
+    // a JSON array with d.json); false once every one was given.
+    bool suivants(std::string& lignes);
+    // The totals of the solutions given so far.
+    Total total() const;
+
+private:
+    const Demande& d_;
+    std::chrono::steady_clock::time_point debut_;
+    Verdicts verdicts_;
+    std::unique_ptr<Recherche> r_;
+    std::unique_ptr<Decoupe> decoupe_;
+    std::unique_ptr<Equipe> equipe_;
+    std::unique_ptr<Chantier> chantier_;
+    Total t_;
+    std::string enAttente_;
+    bool fini_ = false;
+};
 
 // Every solution on `out`, one line each, x1 .. xn; the totals returned.
 Total liste(const Demande& d, std::ostream& out);

@@ -90,11 +90,9 @@ void lisProbleme(const std::string& n, const std::string& fraction, const std::s
     if (nz < 1 || nz > 10000)
         throw MauvaisArgument{"N must be between 1 and 10000: " + n};
     d.n = NTL::conv<int>(nz);
-    const auto barre = fraction.find('/');
-    d.P1 = nombre(fraction.substr(0, barre), "P");
-    d.Q1 = barre == std::string::npos ? NTL::ZZ(1) : nombre(fraction.substr(barre + 1), "Q");
-    if (d.P1 == 0 || d.Q1 == 0)
-        throw MauvaisArgument{"P and Q must be positive: " + fraction};
+    const Demande f = lisFraction(fraction);
+    d.P1 = f.P1;
+    d.Q1 = f.Q1;
     if (type != "1" && type != "2")
         throw MauvaisArgument{"--type must be 1 or 2: " + type};
     d.type = type[0] - '0';
@@ -110,6 +108,41 @@ void lisProbleme(const std::string& n, const std::string& fraction, const std::s
 }
 
 }  // namespace
+
+Demande lisFraction(const std::string& fraction)
+{
+    Demande d;
+    const auto barre = fraction.find('/');
+    d.P1 = nombre(fraction.substr(0, barre), "P");
+    d.Q1 = barre == std::string::npos ? NTL::ZZ(1) : nombre(fraction.substr(barre + 1), "Q");
+    if (d.P1 == 0 || d.Q1 == 0)
+        throw MauvaisArgument{"P and Q must be positive: " + fraction};
+    return d;
+}
+
+void verifie(const Demande& d)
+{
+    if (d.n < 1 || d.n > 10000)
+        throw MauvaisArgument{"N must be between 1 and 10000: " + std::to_string(d.n)};
+    if (d.P1 <= 0 || d.Q1 <= 0)
+        throw MauvaisArgument{"P and Q must be positive"};
+    if (d.type != 1 && d.type != 2)
+        throw MauvaisArgument{"the type must be 1 or 2: " + std::to_string(d.type)};
+    if (d.max < 0)
+        throw MauvaisArgument{"the bound on xN must be 0 (none) or positive"};
+    if (d.travailleurs < 0 || d.travailleurs > limites::TRAVAILLEURS_MAX)
+        throw MauvaisArgument{"--threads must be between 1 and " + std::to_string(limites::TRAVAILLEURS_MAX) +
+                              " (0: every core)"};
+    if (!(d.chaque > 0))
+        throw MauvaisArgument{"--every must be positive"};
+    if (d.tranches < 1 || d.tranches > limites::TRANCHES_MAX || d.tranche < 1 || d.tranche > d.tranches)
+        throw MauvaisArgument{"a shard I/K needs 1 <= I <= K <= " + std::to_string(limites::TRANCHES_MAX)};
+    if (static_cast<long>(d.prefixe.size()) >= d.n)
+        throw MauvaisArgument{"--prefix must have fewer values than N: " + texte(d.prefixe)};
+    for (const NTL::ZZ& v : d.prefixe)
+        if (v <= 0)
+            throw MauvaisArgument{"--prefix must be positive integers: " + texte(d.prefixe)};
+}
 
 bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
 {
@@ -162,15 +195,9 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
         return true;
     }
     lisProbleme(n, fraction, type, parite, max, d);
-    if (d.travailleurs < 0 || d.travailleurs > limites::TRAVAILLEURS_MAX)
-        throw MauvaisArgument{"--threads must be between 1 and " + std::to_string(limites::TRAVAILLEURS_MAX) +
-                              " (0: every core)"};
-    if (!(d.chaque > 0))
-        throw MauvaisArgument{"--every must be positive"};
     if (!tranche.empty())
         std::tie(d.tranche, d.tranches) = lisTranche(tranche);
-    if (static_cast<long>(d.prefixe.size()) >= d.n)
-        throw MauvaisArgument{"--prefix must have fewer values than N: " + prefixe};
+    verifie(d);
     if (d.liste && (d.tranches > 1 || !d.point.empty() || !d.reprise.empty() || d.estimation))
         throw MauvaisArgument{"--list cannot be used with --shard, --checkpoint, --resume or --estimate"};
     if (d.estimation && (d.tranches > 1 || !d.point.empty() || !d.reprise.empty()))

@@ -2,6 +2,7 @@
 // any work starts.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -32,12 +33,25 @@ struct Demande {
     double unite = 0;
     // Only the solutions that begin with these values (fewer than n).
     std::vector<NTL::ZZ> prefixe;
+    // For a caller of the library: told between units (at least every
+    // limites::ATTENTE) the share of the work done, the solutions so far
+    // and the seconds; false stops the count (what is finished saved
+    // first) or the listing, which throw Annulation.
+    std::function<bool(double fait, const NTL::ZZ& solutions, double secondes)> suivi;
+    // A checkpointed count saves and ends on SIGINT, SIGTERM and SIGHUP
+    // (not in a library, whose caller owns the signals).
+    bool signaux = true;
 };
 
 // A bad argument: one line naming it.
 struct MauvaisArgument {
     std::string message;
 };
+
+// P/Q or P, both positive; throws MauvaisArgument.
+Demande lisFraction(const std::string& fraction);
+// Checks every value of d as the command line does; throws MauvaisArgument.
+void verifie(const Demande& d);
 
 // Parses the command line; throws MauvaisArgument. Returns false when help
 // or the version was asked and printed on `sortie` (nothing else to do).

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# The library installed in a temporary prefix, and a program of a user's
+# built against it from another folder with find_package: it counts, lists
+# and estimates through the public header alone.
+set -eu
+build=$1
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cmake --install "$build" --prefix "$work/prefixe" > /dev/null
+mkdir "$work/app"
+cat > "$work/app/CMakeLists.txt" <<'FIN'
+cmake_minimum_required(VERSION 3.18)
+project(app LANGUAGES CXX)
+set(CMAKE_CXX_STANDARD 17)
+find_package(FractionsUnitaires REQUIRED)
+add_executable(app app.cpp)
+target_link_libraries(app FractionsUnitaires::fractions)
+FIN
+cat > "$work/app/app.cpp" <<'FIN'
+#include <fractions_unitaires.hpp>
+#include <iostream>
+namespace fu = fractions_unitaires;
+int main()
+{
+    fu::Problem p = fu::problem(6, "1");
+    std::cout << fu::count(p).solutions << "\n";
+    p.type = 2;
+    std::int64_t n = fu::list(p, [](const std::vector<NTL::ZZ>& x) { return x[0] >= 3; });
+    std::cout << n << "\n";
+    try {
+        fu::count(fu::problem(3, "1/0"));
+    } catch (const fu::Error& e) {
+        std::cout << "Error: " << e.what() << "\n";
+    }
+    std::cout << (fu::estimate_json(fu::problem(5, "1")).find("\"solutions_estimate\"") != std::string::npos) << "\n";
+}
+FIN
+cmake -S "$work/app" -B "$work/app/build" -DCMAKE_PREFIX_PATH="$work/prefixe" > "$work/log" 2>&1 || { cat "$work/log"; exit 1; }
+cmake --build "$work/app/build" > "$work/log" 2>&1 || { cat "$work/log"; exit 1; }
+attendu=$'3462\n28\nError: P and Q must be positive: 1/0\n1'
+obtenu=$("$work/app/build/app")
+[ "$obtenu" = "$attendu" ] || { echo "expected:"; echo "$attendu"; echo "got:"; echo "$obtenu"; exit 1; }
