@@ -79,8 +79,9 @@ struct Progress {
 struct CountOptions {
     int threads = 0;  // 0: every core
     // When not empty, progress is saved there every `every` seconds and at
-    // the end (atomically, the file locked for the life of the count); a
-    // count given `resume` goes on from it when it exists.
+    // the end (atomically, the file locked for the life of the count; a
+    // save that fails is tried again at the next one); a count given
+    // `resume` goes on from it when it exists.
     std::string checkpoint;
     double every = 60;
     bool resume = false;

@@ -27,8 +27,9 @@ Demande demande(const Problem& p)
     d.prefixe = p.prefix;
     d.tranche = p.shard;
     d.tranches = p.shards;
-    // A library takes no signal: its caller stops it through its callbacks.
-    d.signaux = false;
+    // A library takes no signal and prints nothing: its caller stops it
+    // through its callbacks.
+    d.programme = false;
     return d;
 }
 

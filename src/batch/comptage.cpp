@@ -112,7 +112,7 @@ public:
         if (d.point.empty())
             return;
         fichier_ = std::make_unique<FichierPoint>(d.point);
-        if (d.signaux)
+        if (d.programme)
             interruption_ = std::make_unique<Interruption>();
     }
     // The size of the units, once known: part of what the file must match.
@@ -125,7 +125,7 @@ public:
         try {
             fichier_->ecris(d_, unite_, p);
         } catch (const std::runtime_error& e) {
-            if (!echec_)
+            if (!echec_ && d_.programme)
                 std::cerr << "fractions-compte: the checkpoint " << d_.point << " cannot be saved (" << e.what()
                           << "); the count goes on, and saves again later" << std::endl;
             echec_ = true;

@@ -38,9 +38,10 @@ struct Demande {
     // and the seconds; false stops the count (what is finished saved
     // first) or the listing, which throw Annulation.
     std::function<bool(double fait, const NTL::ZZ& solutions, double secondes)> suivi;
-    // A checkpointed count saves and ends on SIGINT, SIGTERM and SIGHUP
-    // (not in a library, whose caller owns the signals).
-    bool signaux = true;
+    // Run by fractions-compte: a checkpointed count saves and ends on
+    // SIGINT, SIGTERM and SIGHUP, and a save that fails is told on standard
+    // error. A library's caller owns the signals and the terminal.
+    bool programme = true;
 };
 
 // A bad argument: one line naming it.

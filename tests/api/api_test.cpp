@@ -1,0 +1,71 @@
+// The public API: the counts of the programs, a count cancelled by its
+// callback and resumed from its checkpoint to the same totals, a listing
+// read one solution at a time, and one Error for every failure.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+#include "fractions_unitaires.hpp"
+
+namespace fu = fractions_unitaires;
+
+TEST(Api, CountCancelledThenResumedGivesTheWholeCount)
+{
+    fu::Problem p = fu::problem(7, "1");
+    p.type = 2;
+    const fu::Totals entier = fu::count(p);
+    EXPECT_EQ(entier.solutions, 245765);
+    ASSERT_EQ(entier.first.size(), 7u);
+
+    const std::string point = testing::TempDir() + "api-point-" + std::to_string(::getpid());
+    std::remove(point.c_str());
+    fu::CountOptions o;
+    o.threads = 2;
+    o.checkpoint = point;
+    int appels = 0;
+    o.progress = [&](const fu::Progress&) { return ++appels < 3; };
+    try {
+        fu::count(p, o);
+        FAIL() << "not cancelled";
+    } catch (const fu::Error& e) {
+        EXPECT_TRUE(e.cancelled());
+    }
+    o.progress = nullptr;
+    o.resume = true;
+    const fu::Totals repris = fu::count(p, o);
+    EXPECT_EQ(repris.solutions, entier.solutions);
+    EXPECT_EQ(repris.first, entier.first);
+    EXPECT_EQ(repris.last, entier.last);
+    EXPECT_EQ(repris.xn_max, entier.xn_max);
+    std::remove(point.c_str());
+}
+
+TEST(Api, ListingOneSolutionAtATimeAndErrors)
+{
+    fu::Listing l(fu::problem(2, "1/18446744073709551616"), 2);
+    std::vector<NTL::ZZ> x, dernier;
+    long n = 0;
+    while (l.next(x)) {
+        n++;
+        dernier = x;
+    }
+    EXPECT_EQ(n, 65);
+    EXPECT_EQ(dernier[1], NTL::conv<NTL::ZZ>("340282366920938463481821351505477763072"));
+
+    fu::Problem p = fu::problem(4, "1");
+    p.prefix = {NTL::ZZ(3), NTL::ZZ(2)};
+    for (auto echec : {+[] { fu::problem(3, "1/0"); }, +[] { fu::problem(3, "x"); },
+                       +[] { fu::count(fu::problem(0, "1")); }}) {
+        EXPECT_THROW(echec(), fu::Error);
+    }
+    try {
+        fu::count(p);
+        FAIL() << "a decreasing prefix of type 1 counted";
+    } catch (const fu::Error& e) {
+        EXPECT_FALSE(e.cancelled());
+        EXPECT_NE(std::string(e.what()).find("not non-decreasing"), std::string::npos) << e.what();
+    }
+}
