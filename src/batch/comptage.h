@@ -18,19 +18,6 @@
 // shard d.tranche.
 Total compte(const Demande& d, Atelier* atelier = nullptr);
 
-// The verdict of the special-case check, kept.
-class Verdicts : public Sortie {
-public:
-    Verdict dernier = Verdict::TRIVIAL;
-
-    void verdict(Verdict v, const Recherche&) override { dernier = v; }
-    void entete(const ZZ&) override {}
-    void ligne(std::int64_t, const Vec<ZZ>&, int) override {}
-    void ligneVide() override {}
-    ZZ pause() override { return ZZ(0); }
-    void resultat(const Recherche&) override {}
-};
-
 // A count or a listing stopped by its caller (Demande::suivi).
 struct Annulation {};
 

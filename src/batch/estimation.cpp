@@ -465,15 +465,7 @@ Strate echantillonne(Sondeur& s, const Unite& u, int chemins, int tirages, Alea&
 // settled without a search: counted, within a step budget.
 bool exacte(const Demande& d, Estimation& e)
 {
-    struct Verdicts : Sortie {
-        Verdict dernier = Verdict::TRIVIAL;
-        void verdict(Verdict v, const Recherche&) override { dernier = v; }
-        void entete(const ZZ&) override {}
-        void ligne(std::int64_t, const Vec<ZZ>&, int) override {}
-        void ligneVide() override {}
-        ZZ pause() override { return ZZ(0); }
-        void resultat(const Recherche&) override {}
-    } verdicts;
+    Verdicts verdicts;
     Recherche r(&verdicts);
     prepare(r, d, Mode::COMPTE);
     const auto exact = [](Grandeur& g, double v) { g.valeur = g.bas = g.haut = v; };

@@ -50,3 +50,22 @@ public:
     // far it is.
     virtual void progres(const Avancement&) {}
 };
+
+// A search that shows nothing: the verdict of its special-case check,
+// kept (a batch count, an estimate).
+class Verdicts : public Sortie {
+public:
+    Verdict dernier = Verdict::TRIVIAL;
+    int nombre = 0;  // verdicts given
+
+    void verdict(Verdict v, const Recherche&) override
+    {
+        dernier = v;
+        nombre++;
+    }
+    void entete(const NTL::ZZ&) override {}
+    void ligne(std::int64_t, const NTL::Vec<NTL::ZZ>&, int) override {}
+    void ligneVide() override {}
+    NTL::ZZ pause() override { return NTL::ZZ(0); }
+    void resultat(const Recherche&) override {}
+};

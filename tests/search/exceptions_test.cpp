@@ -7,22 +7,6 @@
 
 namespace {
 
-// Records the verdict instead of printing it.
-struct Verdicts : Sortie {
-    int nombre = 0;
-    Verdict dernier = Verdict::TRIVIAL;
-    void verdict(Verdict v, const Recherche&) override
-    {
-        nombre++;
-        dernier = v;
-    }
-    void entete(const ZZ&) override {}
-    void ligne(std::int64_t, const Vec<ZZ>&, int) override {}
-    void ligneVide() override {}
-    ZZ pause() override { return ZZ(0); }
-    void resultat(const Recherche&) override {}
-};
-
 struct Cas {
     int type, n;
     long p, q;
