@@ -8,7 +8,7 @@
 #include <streambuf>
 #include <string>
 
-#include "dialogue/dialogue.h"
+#include "interactif/dialogue.h"
 
 namespace {
 

@@ -16,6 +16,7 @@
 // Link with FractionsUnitaires::fractions (find_package(FractionsUnitaires)).
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -63,6 +64,7 @@ Problem problem(int n, const std::string& fraction);
 struct Totals {
     NTL::ZZ solutions;
     NTL::ZZ xn_max;
+    NTL::ZZ x1_min;  // the smallest x1, that of the last solution
     std::vector<NTL::ZZ> first, last;
     std::int64_t units = 0;  // work units of the whole count
     double seconds = 0;
@@ -121,10 +123,29 @@ private:
 std::int64_t list(const Problem& p, const std::function<bool(const std::vector<NTL::ZZ>&)>& each,
                   int threads = 0);
 
-// An estimate of the count of p (its prefixes x1 .. x(n-2), solutions,
-// work units and core-hours, each with a 95 % interval, null where it
-// cannot know) as a JSON object: the same as `fractions-compte --estimate
-// --json`.
+// One quantity estimated, with its 95 % interval; NaN where it cannot
+// know. `lower_bound`: paths were cut short, and only a lower bound is
+// known (in `value`).
+struct Quantity {
+    double value = NAN, low = NAN, high = NAN;
+    bool lower_bound = false;
+    bool known() const { return !std::isnan(value); }
+};
+
+// An estimate of a count before doing it: random paths down its search
+// tree, stratified, the pairs of each prefix reached counted exactly.
+struct Estimate {
+    Quantity prefixes;    // x1 .. x(n-2) whose pairs are closed
+    Quantity solutions;
+    Quantity core_hours;  // from the measured cost of a prefix
+    double units = NAN;   // work units of the count
+    double ns_per_prefix = NAN;
+    std::int64_t samples = 0, strata = 0, paths_cut = 0;
+    double seconds = 0;   // the estimate's own
+};
+
+Estimate estimate(const Problem& p);
+// The same as a JSON object: that of `fractions-compte --estimate --json`.
 std::string estimate_json(const Problem& p);
 
 }  // namespace fractions_unitaires

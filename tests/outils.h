@@ -6,8 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "dialogue/dialogue.h"
+#include "interactif/dialogue.h"
 #include "reference.h"
+
+using namespace fractions_unitaires::moteur;
+using namespace fractions_unitaires::interactif;
 
 struct Session {
     std::string sortie;

@@ -1,43 +1,43 @@
-// The library's face: a problem turned into the batch counter's demand and
-// checked as the command line is, then counted, listed or estimated by the
-// code the programs run; the engine's failures become one Error.
+// The library's face: a Problem translated into the engine's problem and
+// options, counted, listed or estimated by the engine the programs run;
+// the engine's failures become one Error.
 #include "fractions_unitaires.hpp"
 
 #include <sys/stat.h>
 
 #include <sstream>
 
-#include "batch/commande.h"
-#include "batch/comptage.h"
-#include "batch/estimation.h"
+#include "moteur/comptage.h"
+#include "moteur/estimation.h"
 
 namespace fractions_unitaires {
 
 namespace {
 
-Demande demande(const Problem& p)
+namespace m = moteur;
+
+m::Enonce enonce(const Problem& p)
 {
-    Demande d;
-    d.n = p.n;
-    d.P1 = p.P;
-    d.Q1 = p.Q;
-    d.type = p.type;
-    d.parite = p.parity == Parity::odd ? 1 : p.parity == Parity::even ? 2 : 0;
-    d.max = p.max;
-    d.prefixe = p.prefix;
-    d.tranche = p.shard;
-    d.tranches = p.shards;
-    // A library takes no signal and prints nothing: its caller stops it
-    // through its callbacks.
-    d.programme = false;
-    return d;
+    m::Enonce e;
+    e.n = p.n;
+    e.P = p.P;
+    e.Q = p.Q;
+    e.type = p.type;
+    e.parite = p.parity == Parity::odd    ? m::Parite::IMPAIRE
+               : p.parity == Parity::even ? m::Parite::PAIRE
+                                          : m::Parite::INDIFFERENTE;
+    e.max = p.max;
+    e.prefixe = p.prefix;
+    e.tranche = p.shard;
+    e.tranches = p.shards;
+    return e;
 }
 
-std::vector<NTL::ZZ> valeurs(const Solution& s)
+std::vector<NTL::ZZ> valeurs(const m::Solution& s)
 {
     if (s.vide())
         return {};
-    const Vec<ZZ> v = s.valeurs();
+    const NTL::Vec<NTL::ZZ> v = s.valeurs();
     return std::vector<NTL::ZZ>(v.begin() + 1, v.end());
 }
 
@@ -49,14 +49,29 @@ auto protege(F f) -> decltype(f())
         return f();
     } catch (const Error&) {
         throw;
-    } catch (const MauvaisArgument& e) {
+    } catch (const m::Erreur& e) {
         throw Error(e.message);
-    } catch (const Annulation&) {
+    } catch (const m::Annulation&) {
         throw Error("stopped by its caller", true);
     } catch (const std::exception& e) {
         throw Error(e.what());
     }
 }
+
+// The caller's progress callback, told between units.
+class Rappel : public m::Observateur {
+public:
+    explicit Rappel(const std::function<bool(const Progress&)>& f) : f_(f) {}
+    bool progres(const m::Progression& p) override
+    {
+        return !f_ || f_(Progress{p.fait, p.solutions, p.secondes});
+    }
+
+private:
+    const std::function<bool(const Progress&)>& f_;
+};
+
+Quantity quantite(const m::Grandeur& g) { return Quantity{g.valeur, g.bas, g.haut, g.auMoins}; }
 
 }  // namespace
 
@@ -65,9 +80,7 @@ Problem problem(int n, const std::string& fraction)
     return protege([&] {
         Problem p;
         p.n = n;
-        const Demande d = lisFraction(fraction);
-        p.P = d.P1;
-        p.Q = d.Q1;
+        std::tie(p.P, p.Q) = m::lisFraction(fraction);
         return p;
     });
 }
@@ -75,23 +88,23 @@ Problem problem(int n, const std::string& fraction)
 Totals count(const Problem& p, const CountOptions& o)
 {
     return protege([&] {
-        Demande d = demande(p);
-        d.travailleurs = o.threads;
-        d.point = o.checkpoint;
-        d.chaque = o.every;
+        const m::Enonce e = enonce(p);
+        m::Options mo;
+        mo.travailleurs = o.threads;
+        mo.point = o.checkpoint;
+        mo.chaque = o.every;
         struct stat st;
         if (o.resume && !o.checkpoint.empty() && ::stat(o.checkpoint.c_str(), &st) == 0 && st.st_size > 0)
-            d.reprise = o.checkpoint;
-        if (o.progress)
-            d.suivi = [&](double fait, const NTL::ZZ& solutions, double secondes) {
-                return o.progress(Progress{fait, solutions, secondes});
-            };
-        verifie(d);
-        const Total t = compte(d);
+            mo.reprise = o.checkpoint;
+        m::verifie(e, mo);
+        Rappel rappel(o.progress);
+        const m::Total t = m::compte(e, mo, &rappel);
         Totals r;
         r.solutions = t.nombre;
-        if (t.nombre > 0)
+        if (t.nombre > 0) {
             r.xn_max = t.xn.valeur().zz();
+            r.x1_min = t.derniere.valeurs()[1];
+        }
         r.first = valeurs(t.premiere);
         r.last = valeurs(t.derniere);
         r.units = t.unites;
@@ -101,9 +114,7 @@ Totals count(const Problem& p, const CountOptions& o)
 }
 
 struct Listing::Impl {
-    Demande d;
-    std::function<bool()> continuer;
-    std::unique_ptr<Listage> listage;
+    std::unique_ptr<m::Listage> listage;
     std::string tampon;
     std::size_t lu = 0;
 };
@@ -111,14 +122,11 @@ struct Listing::Impl {
 Listing::Listing(const Problem& p, int threads, std::function<bool()> keep_going) : impl_(std::make_unique<Impl>())
 {
     protege([&] {
-        Impl& m = *impl_;
-        m.d = demande(p);
-        m.d.travailleurs = threads;
-        m.continuer = std::move(keep_going);
-        if (m.continuer)
-            m.d.suivi = [&m](double, const NTL::ZZ&, double) { return m.continuer(); };
-        verifie(m.d);
-        m.listage = std::make_unique<Listage>(m.d);
+        const m::Enonce e = enonce(p);
+        m::Options o;
+        o.travailleurs = threads;
+        m::verifie(e, o);
+        impl_->listage = std::make_unique<m::Listage>(e, threads, false, std::move(keep_going));
     });
 }
 
@@ -168,16 +176,38 @@ std::int64_t list(const Problem& p, const std::function<bool(const std::vector<N
     return donnees;
 }
 
-std::string estimate_json(const Problem& p)
+namespace {
+
+m::Estimation estimation(const Problem& p)
+{
+    const m::Enonce e = enonce(p);
+    m::verifie(e);
+    return m::estime(e);
+}
+
+}  // namespace
+
+Estimate estimate(const Problem& p)
 {
     return protege([&] {
-        Demande d = demande(p);
-        d.json = true;
-        verifie(d);
-        std::ostringstream o;
-        ecritEstimation(o, d, estime(d, tailleUnite(d)));
-        return o.str();
+        const m::Estimation e = estimation(p);
+        Estimate r;
+        r.prefixes = quantite(e.prefixes);
+        r.solutions = quantite(e.solutions);
+        r.core_hours = quantite(e.heures);
+        r.units = e.unites;
+        r.ns_per_prefix = e.nsParPrefixe;
+        r.samples = e.sondes;
+        r.strata = e.strates;
+        r.paths_cut = e.coupes;
+        r.seconds = e.secondes;
+        return r;
     });
+}
+
+std::string estimate_json(const Problem& p)
+{
+    return protege([&] { return m::estimationJson(enonce(p), estimation(p)).dump() + "\n"; });
 }
 
 }  // namespace fractions_unitaires

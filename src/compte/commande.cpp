@@ -1,0 +1,230 @@
+// The batch counter as a command: dispatch, printing and exit statuses.
+#include "compte/commande.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <sstream>
+
+#include <unistd.h>
+
+#include "compte/signaux.h"
+#include "console/ecriture.h"
+#include "console/ligne.h"
+#include "limites.h"
+#include "moteur/estimation.h"
+
+namespace fractions_unitaires::lot {
+using namespace fractions_unitaires::moteur;
+
+namespace {
+
+// Standard error cannot be written either.
+struct ErreurErreur {};
+
+// "3.2e+07 (95%: 2.9e+07 .. 3.5e+07)", "at least 4.1e+30", or "unknown".
+std::string texte(const Grandeur& g, const char* inconnu)
+{
+    char t[200];
+    if (!g.connue())
+        std::snprintf(t, sizeof t, "unknown (%s)", inconnu);
+    else if (g.auMoins)
+        std::snprintf(t, sizeof t, "at least %.4g", g.valeur);
+    else
+        std::snprintf(t, sizeof t, "%.4g (95%%: %.4g .. %.4g)", g.valeur, g.bas, g.haut);
+    return t;
+}
+
+// A JSON value of the totals as text: "-" for null, arrays spaced.
+std::string texte(const nlohmann::json& v)
+{
+    if (v.is_null())
+        return "-";
+    if (v.is_string())
+        return v.get<std::string>();
+    if (v.is_array()) {
+        std::string s;
+        for (const nlohmann::json& e : v)
+            s += (s.empty() ? "" : " ") + texte(e);
+        return s;
+    }
+    return v.dump();
+}
+
+std::string duree(double s)
+{
+    char t[40];
+    if (s < 120)
+        std::snprintf(t, sizeof t, "%.0f s", s);
+    else if (s < 7200)
+        std::snprintf(t, sizeof t, "%.0f min", s / 60);
+    else if (s < 172800)
+        std::snprintf(t, sizeof t, "%.1f h", s / 3600);
+    else
+        std::snprintf(t, sizeof t, "%.1f days", s / 86400);
+    return t;
+}
+
+// What a count tells its runner: with --status, a status line on standard
+// error (on a terminal refreshed in place every second, otherwise a line
+// every ten seconds); a signal taken during a checkpointed count stops it
+// (what is finished is saved first); a save that fails, told once.
+class Suivi : public Observateur {
+public:
+    explicit Suivi(bool statut) : statut_(statut), ligne_(std::cerr, isatty(2) == 1) {}
+
+    bool progres(const Progression& p) override
+    {
+        if (Interruption::recu() != 0) {
+            ligne_.efface();
+            return false;
+        }
+        if (!statut_ || p.inventaire)
+            return true;
+        const double periode = ligne_.terminal() ? 1 : 10;
+        if (!p.fin && p.secondes - derniere_ < periode)
+            return true;
+        derniere_ = p.secondes;
+        char ligne[200];
+        std::ostringstream nombre;
+        nombre << p.solutions;
+        std::snprintf(ligne, sizeof ligne, "%5.1f%% of %lld units done, %s solutions, %.0f s elapsed, %s left",
+                      100 * p.fait, static_cast<long long>(p.unitesTotal), nombre.str().c_str(), p.secondes,
+                      std::isfinite(p.reste) ? duree(p.reste).c_str() : "?");
+        ligne_.montre(ligne, p.fin);
+        return true;
+    }
+
+    void echecSauvegarde(const std::string& chemin, const std::string& raison) override
+    {
+        std::cerr << "fractions-compte: the checkpoint " << chemin << " cannot be saved (" << raison
+                  << "); the count goes on, and saves again later" << std::endl;
+    }
+
+private:
+    bool statut_;
+    console::LigneEtat ligne_;
+    double derniere_ = -1e9;
+};
+
+// The totals of d as text or JSON.
+void ecritTotal(std::ostream& out, const Total& t, const Enonce& d, bool json)
+{
+    const nlohmann::json j = t.enJson(d);
+    if (json) {
+        out << j.dump() << "\n";
+        return;
+    }
+    if (!d.prefixe.empty())
+        out << "prefix: " << moteur::texte(d.prefixe) << "\n";
+    for (const char* cle : {"solutions", "xn_max", "x1_min", "first", "last"})
+        out << cle << ": " << texte(j[cle]) << "\n";
+    if (t.tranches > 1)
+        out << "shard: " << t.tranche << "/" << t.tranches << "\n";
+    out << "seconds: " << t.secondes << "\n";
+    out.flush();
+}
+
+// A checkpointed count: SIGINT, SIGTERM and SIGHUP stop it, what is
+// finished saved, then end the process with the signal's own status.
+Total compteInterruptible(const Demande& d, Atelier* atelier)
+{
+    std::unique_ptr<Interruption> interruption;
+    if (!d.options.point.empty())
+        interruption = std::make_unique<Interruption>();
+    Suivi suivi(d.statut);
+    try {
+        return compte(d.enonce, d.options, &suivi, atelier);
+    } catch (const Annulation&) {
+        // The checkpoint is saved and unlocked by now.
+        if (const int signal = Interruption::recu())
+            Interruption::termine(signal);
+        throw;
+    }
+}
+
+}  // namespace
+
+void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
+{
+    if (d.json) {
+        out << estimationJson(d.enonce, e).dump() << "\n";
+        return;
+    }
+    const char* cause = e.coupes > 0 ? "paths cut past the sizes they can follow" : "pairs past the words";
+    out << "prefixes: " << texte(e.prefixes, "paths cut past the sizes they can follow") << "\n";
+    out << "solutions: " << texte(e.solutions, cause) << "\n";
+    char ligne[300];
+    if (std::isfinite(e.unites))
+        std::snprintf(ligne, sizeof ligne, "units: %.4g\n", e.unites);
+    else
+        std::snprintf(ligne, sizeof ligne, "units: unknown\n");
+    out << ligne;
+    if (std::isfinite(e.nsParPrefixe))
+        out << "cost: " << static_cast<long long>(std::llround(e.nsParPrefixe)) << " ns per prefix, "
+            << texte(e.heures, "") << " core-hours\n";
+    else
+        out << "cost: unknown (" << cause << ")\n";
+    std::snprintf(ligne, sizeof ligne, "samples: %lld paths in %lld strata, %.1f s",
+                  static_cast<long long>(e.sondes), static_cast<long long>(e.strates), e.secondes);
+    out << ligne;
+    if (e.coupes > 0)
+        out << ", " << e.coupes << " cut past " << limites::BITS_SONDE << " bits";
+    out << "\n";
+}
+
+void execute(const Demande& d0, std::ostream& sortie, Atelier* atelier)
+{
+    Demande d = d0;
+    if (!d.fusion.empty()) {
+        const Total t = fusionne(d.fusion, d.enonce);
+        ecritTotal(sortie, t, d.enonce, d.json);
+    } else if (d.estimation) {
+        ecritEstimation(sortie, d, estime(d.enonce));
+    } else if (d.liste) {
+        const Total t = liste(d.enonce, d.options.travailleurs, d.json, sortie);
+        sortie.flush();
+        ecritTotal(std::cerr, t, d.enonce, d.json);
+        if (!std::cerr)
+            throw ErreurErreur();
+    } else {
+        ecritTotal(sortie, compteInterruptible(d, atelier), d.enonce, d.json);
+    }
+    sortie.flush();
+}
+
+int commande(int argc, char** argv, void (*travail)(Demande&, std::ostream&), bool parle)
+{
+    fractions_unitaires::console::TamponSortie tampon(1);
+    std::ostream sortie(&tampon);
+    sortie.exceptions(std::ios::badbit);
+    Demande d;
+    try {
+        // Help and the version, when asked, are printed by one process.
+        std::ostringstream muet;
+        if (!lis(argc, argv, d, parle ? sortie : muet)) {
+            sortie.flush();
+            return 0;
+        }
+        travail(d, sortie);
+        sortie.flush();
+    } catch (const Erreur& e) {
+        if (parle)
+            std::cerr << "fractions-compte: " << e.message << std::endl;
+        return 2;
+    } catch (const ErreurErreur&) {
+        return 3;  // nothing more can be said
+    } catch (const std::ios_base::failure&) {
+        std::cerr << "fractions-compte: standard output cannot be written ("
+                  << std::strerror(tampon.erreur()) << ")" << std::endl;
+        return 3;
+    } catch (const std::exception& e) {
+        std::cerr << "fractions-compte: " << e.what() << std::endl;
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace fractions_unitaires::lot

@@ -1,0 +1,437 @@
+// Divisors of d^2 in a residue class modulo c. With few divisors or a small
+// c they are listed one by one; otherwise the primes of d are split in two
+// sides and the divisors of each side matched by their residues (meet in
+// the middle), so that the cost is the size of the sides, not of their
+// product. No modular inverse is needed: with B the part of d^2 on the
+// second side, a b = -d (mod c) exactly when a B = -d (B/b) (mod c).
+//
+// The sides hold residues only. Divisors pair up, A with d^2/A, and both or
+// neither are in the class (their product is d^2 = (-d)^2): one prime is
+// taken only up to its exponent in d, and a match below it stands for both
+// divisors of its pair. A match, rare when c is large, is turned back into
+// its divisors from the places of its two residues, and those in the range
+// asked for are kept.
+//
+// This runs once for each prefix x1 .. x(n-2) of a count: no allocation,
+// no division, and no branch on the residues in the inner loops.
+#include "nombres/diviseurs.h"
+
+#include <algorithm>
+#include <cstring>
+#include <type_traits>
+
+namespace fractions_unitaires::moteur {
+
+// The routines of a listing are inlined whole into each of its two copies
+// (see milieuFma): with and without fused multiply-adds.
+#define EN_LIGNE inline __attribute__((always_inline))
+
+namespace {
+
+// A multiplier fixed for many products (a power of one prime), with its
+// quotient by c.
+struct Multiplicateur {
+    double w, q;  // q = w / c
+};
+
+// a w mod c for a, w below c < 2^50, exactly, in double precision: a w is
+// h + l (the rounding error l of the product, found by a fused
+// multiply-add), the floating quotient is within one of the true one, and
+// so is q c = p1 + p2; the differences are exact (Sterbenz), and two
+// corrections without branches bring the remainder into [0, c).
+EN_LIGNE double produit(double a, Multiplicateur m, double c)
+{
+    const double h = a * m.w;
+    const double l = __builtin_fma(a, m.w, -h);
+    const double q = __builtin_floor(a * m.q);
+    const double p1 = q * c;
+    const double p2 = __builtin_fma(q, c, -p1);
+    double r = (h - p1) + (l - p2);
+    r += static_cast<double>(r < 0) * c;
+    r -= static_cast<double>(r >= c) * c;
+    return r;
+}
+
+// Every residue of src by one multiplier: the inner loop of a listing.
+EN_LIGNE void produits(double* dest, const double* src, std::size_t n, Multiplicateur m, double c)
+{
+    for (std::size_t k = 0; k < n; k++)
+        dest[k] = produit(src[k], m, c);
+}
+
+// The residues below 2^50 as doubles; above, as 64-bit words multiplied
+// through a 128-bit division. The kind is chosen once for a whole listing.
+struct ModuloFlottant {
+    using Residu = double;
+    double c, inverse;
+    explicit ModuloFlottant(u64 m) : c(static_cast<double>(m)), inverse(1.0 / static_cast<double>(m)) {}
+    EN_LIGNE Residu residu(u128 v, u64 m) const { return static_cast<double>(static_cast<u64>(v < m ? v : v % m)); }
+    EN_LIGNE Multiplicateur facteur(Residu w) const { return {w, w * inverse}; }
+    EN_LIGNE Residu mul(Residu a, Multiplicateur m) const { return produit(a, m, c); }
+    EN_LIGNE void muls(Residu* dest, const Residu* src, std::size_t n, Multiplicateur m) const
+    {
+        produits(dest, src, n, m, c);
+    }
+    // The residue as a word: its bits after 2^52 is added hold it.
+    EN_LIGNE static u64 cle(Residu r)
+    {
+        const double decale = r + 0x1p52;
+        u64 bits;
+        std::memcpy(&bits, &decale, sizeof bits);
+        return bits & ((u64(1) << 52) - 1);
+    }
+};
+
+struct ModuloEntier {
+    using Residu = u64;
+    struct Facteur {
+        u64 w;
+    };
+    u64 c;
+    explicit ModuloEntier(u64 m) : c(m) {}
+    Residu residu(u128 v, u64 m) const { return static_cast<u64>(v < m ? v : v % m); }
+    Facteur facteur(Residu w) const { return {w}; }
+    Residu mul(Residu a, Facteur m) const { return static_cast<u64>(static_cast<u128>(a) * m.w % c); }
+    void muls(Residu* dest, const Residu* src, std::size_t n, Facteur m) const
+    {
+        for (std::size_t k = 0; k < n; k++)
+            dest[k] = mul(src[k], m);
+    }
+    static u64 cle(Residu r) { return r; }
+};
+
+// Depth-first over the exponents of the primes from k on, the value and its
+// residue carried along; a branch stops as soon as its value passes hi.
+void parcours(const Facteurs& fd, int k, u128 v, u64 r, u64 c, const u64 pr[], u64 cible, u128 lo, u128 hi,
+              std::vector<u128>& sortie)
+{
+    if (k == fd.nb) {
+        if (v >= lo && r == cible)
+            sortie.push_back(v);
+        return;
+    }
+    const u128 p = fd.p[k];
+    for (int e = 0;; e++) {
+        parcours(fd, k + 1, v, r, c, pr, cible, lo, hi, sortie);
+        if (e == 2 * fd.e[k] || v > hi / p)
+            return;
+        v *= p;
+        r = static_cast<u64>(static_cast<u128>(r) * pr[k] % c);
+    }
+}
+
+inline std::size_t hache(u64 cle, u64 facteur, int bits) { return static_cast<std::size_t>((cle * facteur) >> (64 - bits)); }
+constexpr u64 H1 = 0x9E3779B97F4A7C15ull;
+
+}  // namespace
+
+u128 Diviseurs::nombre(const Facteurs& fd)
+{
+    u128 t = 1;
+    for (int k = 0; k < fd.nb; k++)
+        t *= static_cast<u128>(2 * fd.e[k] + 1);
+    return t;
+}
+
+void Diviseurs::directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    u64 pr[limites::PREMIERS_MAX];
+    for (int k = 0; k < fd.nb; k++)
+        pr[k] = static_cast<u64>(fd.p[k] % c);
+    parcours(fd, 0, 1, 1 % c, c, pr, cible, lo, hi, sortie);
+}
+
+// The residues of one side, place f * (size before p) + k for the exponent
+// f of each prime p in turn: from `depart`, multiplied by p^f, or on the
+// second side by p^(E-f) (E: the exponent of p in d^2, puissances[k][f]
+// the powers of prime k); then as words.
+template <class Mod>
+EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, bool complement,
+                              typename Mod::Residu* const* puissances, std::vector<u64>& cles)
+{
+    using Residu = typename Mod::Residu;
+    std::vector<Residu>* vers = nullptr;
+    if constexpr (std::is_same_v<Residu, double>)
+        vers = &flottants_;
+    else
+        vers = &cles;
+    std::vector<Residu>& residus = *vers;
+    // Grown, never shrunk nor cleared: every place is written below.
+    if (residus.size() < s.taille)
+        residus.resize(s.taille);
+    Residu* r = residus.data();
+    std::size_t fin = 1;
+    r[0] = depart;
+    for (int t = 0; t < s.nb; t++) {
+        const int E = 2 * s.e[t];
+        const Residu* pk = puissances[s.indice[t]];
+        // The new places from the old ones first, then (second side) the
+        // old ones in place.
+        for (int f = s.choix[t] - 1; f >= (complement ? 0 : 1); f--)
+            mod.muls(r + f * fin, r, fin, mod.facteur(pk[complement ? E - f : f]));
+        fin *= static_cast<std::size_t>(s.choix[t]);
+    }
+    if constexpr (std::is_same_v<Residu, double>) {
+        if (cles.size() < s.taille)
+            cles.resize(s.taille);
+        for (std::size_t k = 0; k < s.taille; k++)
+            cles[k] = Mod::cle(r[k]);
+    }
+}
+
+void Diviseurs::exposants(const Cote& s, std::size_t place, int* f) const
+{
+    // A few subtractions for each prime rather than a division.
+    for (int t = s.nb - 1; t >= 0; t--) {
+        const std::size_t avant = s.avant[t];
+        int e = 0;
+        for (; place >= avant; place -= avant)
+            e++;
+        f[s.indice[t]] = e;
+    }
+}
+
+void Diviseurs::garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    // The powers of the primes, made at the first match of a listing.
+    if (!exactes_) {
+        exactes_ = true;
+        int place = 0;
+        for (int k = 0; k < fd.nb; k++) {
+            valeurs_[k] = place;
+            puissances_[place] = 1;
+            ombres_[place] = 1;
+            for (int f = 1; f <= 2 * fd.e[k]; f++, place++) {
+                puissances_[place + 1] = puissances_[place] * fd.p[k];
+                ombres_[place + 1] = ombres_[place] * static_cast<double>(fd.p[k]);
+            }
+            place++;
+        }
+    }
+    int f[limites::PREMIERS_MAX];
+    exposants(cotes_[0], a, f);
+    exposants(cotes_[1], b, f);
+    // A and its pair d^2/A, each with a floating shadow: a product that
+    // passed 2^127 (and wrapped) has a shadow above 2^126, and is above hi.
+    u128 A = 1, C = 1;
+    double ombreA = 1, ombreC = 1;
+    for (int k = 0; k < fd.nb; k++) {
+        const int v = valeurs_[k];
+        A *= puissances_[v + f[k]];
+        ombreA *= ombres_[v + f[k]];
+        C *= puissances_[v + 2 * fd.e[k] - f[k]];
+        ombreC *= ombres_[v + 2 * fd.e[k] - f[k]];
+    }
+    if (ombreA < 0x1p126 && A >= lo && A <= hi)
+        sortie.push_back(A);
+    // Below the exponent in d of the halved prime, the match stands for
+    // its pair too.
+    if (f[moitie_] < fd.e[moitie_] && ombreC < 0x1p126 && C >= lo && C <= hi)
+        sortie.push_back(C);
+}
+
+EN_LIGNE void Diviseurs::equilibre(const Facteurs& fd)
+{
+    // The halved prime: the largest exponent, which halves the most.
+    moitie_ = 0;
+    for (int k = 1; k < fd.nb; k++)
+        if (fd.e[k] > fd.e[moitie_])
+            moitie_ = k;
+    // Two sides with numbers of residues as close as possible, the primes
+    // of larger exponents placed first, the halved one on the first side.
+    int ordre[limites::PREMIERS_MAX];
+    int nb = 0;
+    ordre[nb++] = moitie_;
+    for (int k = 0; k < fd.nb; k++) {
+        if (k == moitie_)
+            continue;
+        int t = nb;
+        while (t > 1 && fd.e[ordre[t - 1]] < fd.e[k]) {
+            ordre[t] = ordre[t - 1];
+            t--;
+        }
+        ordre[t] = k;
+        nb++;
+    }
+    for (Cote& s : cotes_) {
+        s.nb = 0;
+        s.taille = 1;
+    }
+    for (int t = 0; t < nb; t++) {
+        const int k = ordre[t];
+        Cote& s = (t == 0 || cotes_[0].taille <= cotes_[1].taille) ? cotes_[0] : cotes_[1];
+        const int choix = k == moitie_ ? fd.e[k] + 1 : 2 * fd.e[k] + 1;
+        s.indice[s.nb] = k;
+        s.p[s.nb] = fd.p[k];
+        s.e[s.nb] = fd.e[k];
+        s.choix[s.nb] = choix;
+        s.avant[s.nb] = s.taille;
+        s.nb++;
+        s.taille *= static_cast<std::size_t>(choix);
+    }
+}
+
+template <class Mod>
+EN_LIGNE void Diviseurs::residus(const Facteurs& fd, const Mod& mod, u64 c, u64 cible)
+{
+    // The powers of every prime up to its exponent in d^2, one exponent at
+    // a time for all primes, so that their products run side by side.
+    using Residu = typename Mod::Residu;
+    Residu tampon[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
+    Residu* puissances[limites::PREMIERS_MAX];
+    decltype(mod.facteur(Residu())) premier[limites::PREMIERS_MAX];
+    int Emax = 0, place = 0;
+    for (int k = 0; k < fd.nb; k++) {
+        puissances[k] = tampon + place;
+        place += 2 * fd.e[k] + 1;
+        puissances[k][0] = mod.residu(1, c);
+        puissances[k][1] = mod.residu(fd.p[k], c);
+        premier[k] = mod.facteur(puissances[k][1]);
+        Emax = std::max(Emax, 2 * fd.e[k]);
+    }
+    for (int f = 2; f <= Emax; f++)
+        for (int k = 0; k < fd.nb; k++)
+            if (f <= 2 * fd.e[k])
+                puissances[k][f] = mod.mul(puissances[k][f - 1], premier[k]);
+    // beta: the second side's part of d^2, modulo c.
+    Residu beta = mod.residu(1, c);
+    const Cote& second = cotes_[1];
+    for (int t = 0; t < second.nb; t++)
+        beta = mod.mul(beta, mod.facteur(puissances[second.indice[t]][2 * second.e[t]]));
+    cote(mod, cotes_[0], beta, false, puissances, clesA_);
+    cote(mod, cotes_[1], mod.residu(cible, c), true, puissances, clesB_);
+}
+
+// Rare matches: a bitmap of the first side's residues, by their low
+// bits (residues modulo a large c are spread evenly; below 2^17 they
+// are their own place), turns nearly all of the second side away, and
+// a residue let through is looked for among the first side's. Its bits
+// are cleared after, one by one.
+EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
+    const u64 masque = (u64(1) << BITS_FILTRE) - 1;
+    const u64* a = clesA_.data();
+    for (std::size_t t = 0; t < na; t++) {
+        const u64 h = a[t] & masque;
+        filtre_[h >> 6] |= std::uint64_t(1) << (h & 63);
+    }
+    for (std::size_t s = 0; s < nbB; s++) {
+        const u64 cle = clesB_[s];
+        const u64 h = cle & masque;
+        if (((filtre_[h >> 6] >> (h & 63)) & 1) == 0)
+            continue;
+        // Whether it is there at all (in vectors), before where.
+        u64 present = 0;
+        for (std::size_t t = 0; t < na; t++)
+            present |= static_cast<u64>(a[t] == cle);
+        for (std::size_t t = 0; present != 0 && t < na; t++)
+            if (a[t] == cle)
+                garde(fd, t, s, lo, hi, sortie);
+    }
+    for (std::size_t t = 0; t < na; t++)
+        filtre_[(a[t] & masque) >> 6] = 0;
+}
+
+// Otherwise a table of the first side by residue: open addressing, at most a
+// quarter full (a probe mostly meets an empty slot at once), its slots
+// told apart from those of earlier listings by a stamp.
+EN_LIGNE void Diviseurs::rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
+    int bits = 6;
+    while ((std::size_t(1) << bits) < 4 * na)
+        bits++;
+    const std::size_t taille = std::size_t(1) << bits;
+    const std::size_t masque = taille - 1;
+    if (table_.size() < taille)
+        table_.assign(taille, 0);
+    if (++tampon_ == 0) {
+        std::fill(table_.begin(), table_.end(), 0);
+        tampon_ = 1;
+    }
+    const std::uint64_t marque = static_cast<std::uint64_t>(tampon_) << 32;
+    std::uint64_t* table = table_.data();
+    for (std::size_t t = 0; t < na; t++) {
+        std::size_t h = hache(clesA_[t], H1, bits);
+        while ((table[h] >> 32) == tampon_)
+            h = (h + 1) & masque;
+        table[h] = marque | t;
+    }
+    for (std::size_t s = 0; s < nbB; s++) {
+        const u64 cle = clesB_[s];
+        for (std::size_t h = hache(cle, H1, bits); (table[h] >> 32) == tampon_; h = (h + 1) & masque) {
+            const std::size_t t = static_cast<std::uint32_t>(table[h]);
+            if (clesA_[t] == cle)
+                garde(fd, t, s, lo, hi, sortie);
+        }
+    }
+}
+
+template <class Mod>
+EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi,
+                                std::vector<u128>& sortie)
+{
+    exactes_ = false;
+    equilibre(fd);
+    residus(fd, mod, c, cible);
+    // Matches are rare when the sides are small against c: a bitmap then
+    // turns nearly all of the second side away.
+    const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
+    const double attendues = static_cast<double>(na) * static_cast<double>(nbB) / static_cast<double>(c);
+    if (na <= (std::size_t(1) << BITS_FILTRE) / 64 && attendues < 1)
+        rencontreFiltre(fd, lo, hi, sortie);
+    else
+        rencontreTable(fd, lo, hi, sortie);
+}
+
+// Two copies of the meet in the middle on doubles, everything inlined in
+// each: one for processors with fused multiply-adds (and 256-bit vectors
+// with them), one for any other, where fma is the C library's, exact but
+// slower.
+#if defined(__x86_64__) && defined(__GNUC__)
+__attribute__((target("fma")))
+#endif
+void Diviseurs::milieuFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    milieu(fd, ModuloFlottant(c), c, cible, lo, hi, sortie);
+}
+
+void Diviseurs::milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
+{
+    milieu(fd, ModuloFlottant(c), c, cible, lo, hi, sortie);
+}
+
+void Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie,
+                      int& chemin)
+{
+    sortie.clear();
+    // Residues are products of 64-bit numbers below c; divisors and their
+    // products up to d stay below 2^127.
+    ASSERT_LIMITE((c >> limites::BITS_C) == 0 && (d >> limites::BITS_D) == 0);
+    if (lo < 1)
+        lo = 1;
+    if (hi < lo)
+        return;
+    const u64 cible = static_cast<u64>((c - d % c) % c);
+    const u128 tau = nombre(fd);
+    if (c <= 8 || tau <= 64) {
+        chemin = 1;
+        directs(fd, c, cible, lo, hi, sortie);
+        return;
+    }
+    chemin = 0;
+#if defined(__x86_64__) && defined(__GNUC__)
+    static const bool fma = __builtin_cpu_supports("fma");
+#else
+    const bool fma = false;
+#endif
+    if ((c >> limites::BITS_QUOTIENT_FLOTTANT) != 0)
+        milieu(fd, ModuloEntier(c), c, cible, lo, hi, sortie);
+    else if (fma)
+        milieuFma(fd, c, cible, lo, hi, sortie);
+    else
+        milieuSansFma(fd, c, cible, lo, hi, sortie);
+}
+
+}  // namespace fractions_unitaires::moteur

@@ -1,0 +1,83 @@
+// The divisors A of d^2 with A = -d (mod c) in a range: with x(n-2) fixed
+// and the remainder c/d in lowest terms, each gives the pair
+// u = (A + d)/c, v = (d^2/A + d)/c with 1/u + 1/v = c/d.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "nombres/facteurs.h"
+
+namespace fractions_unitaires::moteur {
+
+using u128 = unsigned __int128;
+
+class Diviseurs {
+public:
+    // The divisors A of d^2 (d's primes in fd) with A = -d (mod c) and
+    // lo <= A <= hi, into `sortie`, in no order. `chemin` tells how: 0 meet
+    // in the middle, 1 one by one.
+    void liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie,
+               int& chemin);
+
+    // The number of divisors of d^2.
+    static u128 nombre(const Facteurs& fd);
+
+private:
+    // One side of the meet in the middle: its primes (their place in fd,
+    // their exponent in d, how many exponents the side takes of each, and
+    // the number of residues before each), and its number of residues.
+    struct Cote {
+        int nb = 0;
+        int indice[limites::PREMIERS_MAX];
+        u128 p[limites::PREMIERS_MAX];
+        int e[limites::PREMIERS_MAX];
+        int choix[limites::PREMIERS_MAX];
+        std::size_t avant[limites::PREMIERS_MAX];
+        std::size_t taille = 1;
+    };
+    // The bitmap that turns residues away holds this many bits: its 16 KB
+    // stay in the fastest cache, and with a side of up to 2^11 residues it
+    // lets through at most one residue in 64 that has no match.
+    static constexpr int BITS_FILTRE = 17;
+
+    void directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    void milieuFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    void milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    template <class Mod>
+    void milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    // The residues modulo c of both sides' divisors (the second side's
+    // complemented to the target), into clesA_ and clesB_.
+    template <class Mod>
+    void residus(const Facteurs& fd, const Mod& mod, u64 c, u64 cible);
+    // The primes of d shared between the two sides, their numbers of
+    // residues as close as possible.
+    void equilibre(const Facteurs& fd);
+    // The matches of the two sides' residues, from a bitmap of the first
+    // side's or from a table of them.
+    void rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
+    void rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
+    template <class Mod>
+    void cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, bool complement,
+              typename Mod::Residu* const* puissances, std::vector<u64>& cles);
+    // The exponents of the residue at `place` of side s, into f[].
+    void exposants(const Cote& s, std::size_t place, int* f) const;
+    // A match of the residues at places a and b: its divisors in [lo, hi].
+    void garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo, u128 hi, std::vector<u128>& sortie);
+
+    Cote cotes_[2];
+    int moitie_ = 0;  // the prime taken up to its exponent in d only
+    // The powers p^f of the primes of the listing (those of prime k from
+    // valeurs_[k] on), with floating shadows; made once a match needs them.
+    bool exactes_ = false;
+    int valeurs_[limites::PREMIERS_MAX];
+    u128 puissances_[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
+    double ombres_[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
+    std::vector<u64> clesA_, clesB_;
+    std::vector<double> flottants_;  // the residues of a side, below 2^50
+    std::uint64_t filtre_[(1 << BITS_FILTRE) / 64] = {};
+    std::vector<std::uint64_t> table_;
+    std::uint32_t tampon_ = 0;
+};
+
+}  // namespace fractions_unitaires::moteur
