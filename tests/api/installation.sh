@@ -1,12 +1,22 @@
 #!/usr/bin/env bash
 # The library installed in a temporary prefix, and a program of a user's
 # built against it from another folder with find_package: it counts, lists
-# and estimates through the public header alone.
+# and estimates through the public header alone. Every symbol the library
+# defines for others is in its namespace, and none is a front end's (the
+# weak copies of library templates, std's and NTL's, are the compiler's).
 set -eu
 build=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cmake --install "$build" --prefix "$work/prefixe" > /dev/null
+nm -C --defined-only --extern-only "$work/prefixe/lib/libfractions.a" | grep -E ' [TDBRC] ' > "$work/symboles"
+[ -s "$work/symboles" ] || { echo "no symbol read from the library"; exit 1; }
+if grep -v ' fractions_unitaires::' "$work/symboles"; then
+  echo "symbols outside the namespace fractions_unitaires"; exit 1
+fi
+if grep -E 'fractions_unitaires::(interactif|lot|console)::|CLI::' "$work/symboles"; then
+  echo "a front end's symbols in the library"; exit 1
+fi
 mkdir "$work/app"
 cat > "$work/app/CMakeLists.txt" <<'FIN'
 cmake_minimum_required(VERSION 3.18)
@@ -33,10 +43,12 @@ int main()
         std::cout << "Error: " << e.what() << "\n";
     }
     std::cout << (fu::estimate_json(fu::problem(5, "1")).find("\"solutions_estimate\"") != std::string::npos) << "\n";
+    const fu::Estimate e = fu::estimate(fu::problem(2, "1/6"));
+    std::cout << e.solutions.value << " " << fu::count(fu::problem(2, "1/6")).x1_min << "\n";
 }
 FIN
 cmake -S "$work/app" -B "$work/app/build" -DCMAKE_PREFIX_PATH="$work/prefixe" > "$work/log" 2>&1 || { cat "$work/log"; exit 1; }
 cmake --build "$work/app/build" > "$work/log" 2>&1 || { cat "$work/log"; exit 1; }
-attendu=$'3462\n28\nError: P and Q must be positive: 1/0\n1'
+attendu=$'3462\n28\nError: P and Q must be positive: 1/0\n1\n5 7'
 obtenu=$("$work/app/build/app")
 [ "$obtenu" = "$attendu" ] || { echo "expected:"; echo "$attendu"; echo "got:"; echo "$obtenu"; exit 1; }
