@@ -10,6 +10,8 @@
 
 #include "interactif/dialogue.h"
 
+using namespace fractions_unitaires::interactif;
+
 namespace {
 
 // Output past this many bytes fails, as a full disk would, and ends the

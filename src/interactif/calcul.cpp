@@ -28,30 +28,23 @@ bool arretAuDessus(const Probleme& pb)
 // smallest, the search is left to step back from x(pb.s - 1). Returns true
 // when v could not be taken as typed: the position then no longer follows
 // the sequence, and its later values are only recorded.
-bool placeDepart(Recherche& r, ZZ v)
+bool placeDepart(Recherche& r, const Probleme& pb, ZZ v)
 {
-    const Probleme& pb = r.pb;
-    Etat<ZZ>& s = r.zz;
     const ZZ tape = v;
     // The largest value; 0 when the bounds end the search.
-    const Bornes<ZZ> b = r.maxi(s, s.i, s.D, s.N);
+    const Bornes<ZZ> b = r.bornesSuivante();
     if (b.fin)
-        s.i = -1;
+        r.termine();
     const ZZ haut = b.fin ? ZZ(0) : b.haut;
     if (!convient(pb.parite, v))
         v -= 1;
     if (v > haut)
         v = haut;
-    if (v < s.minr[pb.s]) {
-        if (pb.type == 2)
-            r.arriere2(s);
-        else
-            r.arriere(s);
+    if (v < r.etatZZ().minr[pb.s]) {
+        r.recule();
         return true;
     }
-    s.x[pb.s] = v;
-    s.i = pb.s;
-    r.plu(s);
+    r.descend(pb.s, v);
     return v != tape;
 }
 
@@ -83,11 +76,9 @@ bool Dialogue::enOrdre(int type, const ZZ& v, const ZZ& precedente, int longueur
 }
 
 // The start sequence, applied to the unknowns as it is typed; 0 ends it.
-void Dialogue::sequenceDepart(Recherche& r)
+void Dialogue::sequenceDepart(Recherche& r, Probleme& pb)
 {
-    Probleme& pb = r.pb;
     pb.s = 0;
-    r.zz.i = 0;
     bool horsSequence = false;
     while (pb.s < pb.n - 1) {
         const ZZ v = demandeValeur(pb.s + 1);
@@ -98,7 +89,7 @@ void Dialogue::sequenceDepart(Recherche& r)
         pb.s++;
         pb.x2[pb.s] = v;
         if (!horsSequence)
-            horsSequence = placeDepart(r, v);
+            horsSequence = placeDepart(r, pb, v);
     }
 }
 
@@ -125,9 +116,8 @@ void Dialogue::sequenceArret(Probleme& pb)
 
 // The equation: its type, its number of unknowns (which sizes the search)
 // and its fraction, reduced.
-void Dialogue::demandeProbleme(Recherche& r)
+void Dialogue::demandeProbleme(Recherche& r, Probleme& pb)
 {
-    Probleme& pb = r.pb;
     pb.type = controle(2, " \n \n \t Type d'equation :  1  ou  2  ?  : \t").choix;
 
     ZZ n;
@@ -135,38 +125,34 @@ void Dialogue::demandeProbleme(Recherche& r)
         n = controle(4, " \n \n \t Nombre d'inconnues,  n ? : \t", true).entier;
     while (n > limites::NMAX);
     pb.n = NTL::conv<int>(n);
-    r.dimensionne();
+    pb.x2.SetLength(pb.n + 1);
+    pb.x3.SetLength(pb.n + 1);
 
     pb.P1 = controle(4, "\n \t Valeur de P ? : \t", true).entier;
     pb.Q1 = controle(4, "\n \t Valeur de Q ? : \t", true).entier;
     pb.pg = GCD(pb.P1, pb.Q1);
     pb.P = pb.P1 / pb.pg;
     pb.Q = pb.Q1 / pb.pg;
-    r.prepareProbleme();
+    r.installe(pb, reglages, Mode::AFFICHE);
 }
 
 // The selection of the solutions shown: parity, start and stop sequences,
 // bound on xn.
-void Dialogue::demandeSelection(Recherche& r)
+void Dialogue::demandeSelection(Recherche& r, Probleme& pb)
 {
-    Probleme& pb = r.pb;
     pb.parite = static_cast<Parite>(controle(3, "\n \t Parite des inconnues,  PAIRE = 2 ,  IMPAIRE = 1 , INDIFFERENTE = 0 ? \t: ").choix);
     if (pb.parite != Parite::INDIFFERENTE)
         pb.z = 2;
+    // The start values are placed under the parity.
+    r.completeProbleme(pb);
 
     pb.seq = controle(1, " \n \t Commencer la recherche a partir de valeurs des premieres inconnues,   Oui [1] / Non [0] ?\t: ").choix;
     if (pb.seq == 1) {
-        sequenceDepart(r);
+        sequenceDepart(r, pb);
     } else if (pb.n > 1) {
         // x1 at its largest admissible value. With n = 1 the search itself
         // finds the only unknown, as without a selection.
-        Etat<ZZ>& s = r.zz;
-        s.i = 0;
-        s.N = 0;
-        s.D = 1;
-        s.x[1] = r.maxi(s, s.i, s.D, s.N).haut;
-        s.i = 1;
-        r.plu(s);
+        r.descend(1, r.bornesSuivante().haut);
     }
 
     pb.seq2 = controle(1, "\n \t Terminer la recherche pour certaines valeurs des premieres inconnues,  Oui [1] / Non [0] ?\t: ").choix;
@@ -180,15 +166,13 @@ void Dialogue::demandeSelection(Recherche& r)
 void Dialogue::calcul()
 {
     Recherche r(&tableau_);
-    r.reglages = reglages;
     r.durees = durees;
-    Probleme& pb = r.pb;
-    r.initialise();
-    demandeProbleme(r);
+    Probleme pb;
+    demandeProbleme(r, pb);
 
     pb.tri = controle(1, " \n  \n \t Voulez vous selectionner les solutions a afficher, Oui [1] / Non [0]  ? \t").choix;
     if (pb.tri == 1)
-        demandeSelection(r);
+        demandeSelection(r, pb);
 
     // The verdicts speak of the bound as typed (Ma); the search stops at
     // the largest value of the parity below it.
@@ -198,6 +182,7 @@ void Dialogue::calcul()
     out_ << "\n \n \n \t S'il y a un grand nombre de solutions, vous pouvez faire une pause au bout de K solutions. ";
     pb.L = controle(5, "\n \n \t Valeur de K ou autre option que vous avez choisie : \n \n \t [K] / [zero, pas de limite] / [-K (K>1), pas de limite et affichage toutes les K solutions] ?    \t").entier;
 
+    r.completeProbleme(pb);
     recherche(r);
     compteurs.ajoute(r.compteurs);
 }

@@ -57,11 +57,11 @@ public:
 private:
     // One calculation, from its first question to the end of its search.
     void calcul();
-    void demandeProbleme(Recherche& r);
-    void demandeSelection(Recherche& r);
+    void demandeProbleme(Recherche& r, Probleme& pb);
+    void demandeSelection(Recherche& r, Probleme& pb);
     NTL::ZZ demandeValeur(int k);
     bool enOrdre(int type, const NTL::ZZ& v, const NTL::ZZ& precedente, int longueur);
-    void sequenceDepart(Recherche& r);
+    void sequenceDepart(Recherche& r, Probleme& pb);
     void sequenceArret(Probleme& pb);
 
     Entree& in_;

@@ -119,13 +119,13 @@ private:
 // (an unknown past 64 bits), in 1/t only.
 class DernierNiveau {
 public:
-    DernierNiveau(const Recherche& r, const ZZ& bas, const ZZ& haut, const ZZ& fond)
-        : z_(r.pb.z), fond_(fond), bas_(bas), haut_(haut),
+    DernierNiveau(Recherche& r, const ZZ& bas, const ZZ& haut, const ZZ& fond)
+        : z_(r.probleme().z), fond_(fond), bas_(bas), haut_(haut),
           places_((bas - fond) / z_ + 1, (haut - fond) / z_ + 1, 1)
     {
-        const Etat<ZZ>& s = r.zz;
-        c_ = r.pb.P * s.D - r.pb.Q * s.N;
-        d_ = r.pb.Q * s.D;
+        const Etat<ZZ>& s = r.etatZZ();
+        c_ = r.probleme().P * s.D - r.probleme().Q * s.N;
+        d_ = r.probleme().Q * s.D;
         const ZZ g = GCD(c_, d_);
         c_ /= g;
         d_ /= g;
@@ -171,7 +171,7 @@ public:
 private:
     // The primes of d, from those of Q and of x1 .. x(n-3) (each below
     // 2^64); none when one is past it.
-    void premiersDe(const Recherche& r)
+    void premiersDe(Recherche& r)
     {
         std::vector<u64> candidats;
         Facteurs f;
@@ -184,9 +184,9 @@ private:
                 candidats.push_back(static_cast<u64>(f.p[k]));
             return true;
         };
-        bool tous = ajoute(r.pb.Q);
-        for (int k = 1; k <= r.zz.i && tous; k++)
-            tous = ajoute(r.zz.x[k]);
+        bool tous = ajoute(r.probleme().Q);
+        for (int k = 1; k <= r.etatZZ().i && tous; k++)
+            tous = ajoute(r.etatZZ().x[k]);
         if (!tous)
             return;
         std::sort(candidats.begin(), candidats.end());
@@ -271,15 +271,15 @@ public:
     {
         r_.reglages.raccourcis = false;
         prepare(r_, d, Mode::RELEVE);
-        depart_ = r_.zz;
+        depart_ = r_.etatZZ();
         prepare(compteur_, d, Mode::COMPTE);
         compteur_.reglages.pasMax = limites::PAS_SONDE;
     }
-    int n() const { return r_.pb.n; }
-    int z() const { return r_.pb.z; }
-    const Etat<ZZ>& etat() const { return r_.zz; }
+    int n() const { return r_.probleme().n; }
+    int z() const { return r_.probleme().z; }
+    const Etat<ZZ>& etat() { return r_.etatZZ(); }
     // At the root of the search, or at its prefix.
-    void racine() { r_.zz = depart_; }
+    void racine() { r_.placeEtat(depart_); }
     void place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr) { r_.place(k, x, minr); }
 
     // The values the walk of x(k+1) takes from depth k, fond .. haut; the
@@ -288,14 +288,14 @@ public:
     // its numbers are too large to follow (the path is cut).
     bool bornes(double poids, double* completions, ZZ& haut, ZZ& fond)
     {
-        Etat<ZZ>& s = r_.zz;
-        const Probleme& pb = r_.pb;
+        const Etat<ZZ>& s = r_.etatZZ();
+        const Probleme& pb = r_.probleme();
         const int k = s.i;
         if (NTL::NumBits(s.D) > limites::BITS_SONDE) {
             coupes++;
             return false;
         }
-        const Bornes<ZZ> b = r_.maxi(s, k, s.D, s.N);
+        const Bornes<ZZ> b = r_.bornesSuivante();
         if (b.fin || (s.M != 0 && s.M * b.divis < b.divid))
             return false;
         haut = b.haut;
@@ -314,17 +314,15 @@ public:
     // path dies or is cut.
     bool descend(Alea& alea, double& poids, double* completions)
     {
-        Etat<ZZ>& s = r_.zz;
+        const Etat<ZZ>& s = r_.etatZZ();
         while (s.i < n() - 3) {
             ZZ haut, fond;
             if (!bornes(poids, completions, haut, fond))
                 return false;
-            Loi loi(ZZ(1), (haut - fond) / r_.pb.z + 1, n() - s.i - 3);
+            Loi loi(ZZ(1), (haut - fond) / r_.probleme().z + 1, n() - s.i - 3);
             const ZZ t = loi.tire(alea);
             poids *= loi.poids(t);
-            s.x[s.i + 1] = fond + r_.pb.z * (t - 1);
-            s.i++;
-            r_.plu(s);
+            r_.descend(s.i + 1, fond + z() * (t - 1));
         }
         return true;
     }
@@ -335,7 +333,7 @@ public:
     void dernier(const ZZ& bas, const ZZ& haut, const ZZ& fond, int tirages, Alea& alea, double& prefixes,
                  double& solutions, double& secondes)
     {
-        const ZZ z(r_.pb.z);
+        const ZZ z(r_.probleme().z);
         prefixes = NTL::conv<double>((haut - bas) / z + 1);
         solutions = 0;
         if (tirages == 0)
@@ -366,9 +364,9 @@ public:
         u.x.SetLength(k + 1);
         u.minr.SetLength(k + 1);
         for (int t = 0; t < k; t++)
-            u.x[t] = r_.zz.x[t];
+            u.x[t] = r_.etatZZ().x[t];
         for (int t = 0; t <= k; t++)
-            u.minr[t] = r_.zz.minr[t];
+            u.minr[t] = r_.etatZZ().minr[t];
         u.x[k] = u.bas = v;
         try {
             return static_cast<double>(compteUnite(compteur_, u).bilan.nombre);
@@ -389,10 +387,10 @@ public:
         u.x.SetLength(k + 1);
         u.minr.SetLength(k + 1);
         for (int t = 0; t <= k; t++) {
-            u.x[t] = t < k ? r_.zz.x[t] : haut;
-            u.minr[t] = r_.zz.minr[t];
+            u.x[t] = t < k ? r_.etatZZ().x[t] : haut;
+            u.minr[t] = r_.etatZZ().minr[t];
         }
-        u.bas = std::max(fond, haut - (largeur - 1) * r_.pb.z);
+        u.bas = std::max(fond, haut - (largeur - 1) * r_.probleme().z);
         const double debut = cpu();
         const Resultat res = compteUnite(compteur_, u);
         secondes += cpu() - debut;
@@ -523,7 +521,7 @@ namespace {
 // enough).
 std::vector<Unite> strates(Recherche& racine, double taille)
 {
-    const int n = racine.pb.n;
+    const int n = racine.probleme().n;
     // Three unknowns or a prefix of n-3 values: one stratum, the node
     // itself, whose last level is drawn whole.
     if (racine.i() >= n - 3) {
@@ -532,7 +530,7 @@ std::vector<Unite> strates(Recherche& racine, double taille)
         return {u};
     }
     for (;;) {
-        Decoupe essai(racine.pb, racine.reglages, racine.etatZZ(), taille, n - 3);
+        Decoupe essai(racine.probleme(), racine.reglages, racine.etatZZ(), taille, n - 3);
         Unite u;
         std::int64_t nombre = 0;
         while (nombre <= limites::STRATES_MAX && essai.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE)
@@ -542,7 +540,7 @@ std::vector<Unite> strates(Recherche& racine, double taille)
         taille *= 16;
     }
     std::vector<Unite> liste;
-    Decoupe decoupe(racine.pb, racine.reglages, racine.etatZZ(), taille, n - 3);
+    Decoupe decoupe(racine.probleme(), racine.reglages, racine.etatZZ(), taille, n - 3);
     Unite u;
     while (decoupe.suivante(u, std::int64_t(1) << 62) == Decoupe::UNITE)
         liste.push_back(std::move(u));

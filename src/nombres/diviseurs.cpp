@@ -402,8 +402,7 @@ void Diviseurs::milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u12
     milieu(fd, ModuloFlottant(c), c, cible, lo, hi, sortie);
 }
 
-void Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie,
-                      int& chemin)
+Diviseurs::Methode Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
     sortie.clear();
     // Residues are products of 64-bit numbers below c; divisors and their
@@ -412,15 +411,13 @@ void Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::
     if (lo < 1)
         lo = 1;
     if (hi < lo)
-        return;
+        return Methode::AUCUNE;
     const u64 cible = static_cast<u64>((c - d % c) % c);
     const u128 tau = nombre(fd);
     if (c <= 8 || tau <= 64) {
-        chemin = 1;
         directs(fd, c, cible, lo, hi, sortie);
-        return;
+        return Methode::DIRECTE;
     }
-    chemin = 0;
 #if defined(__x86_64__) && defined(__GNUC__)
     static const bool fma = __builtin_cpu_supports("fma");
 #else
@@ -432,6 +429,7 @@ void Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::
         milieuFma(fd, c, cible, lo, hi, sortie);
     else
         milieuSansFma(fd, c, cible, lo, hi, sortie);
+    return Methode::MILIEU;
 }
 
 }  // namespace fractions_unitaires::moteur

@@ -14,11 +14,12 @@ using u128 = unsigned __int128;
 
 class Diviseurs {
 public:
+    // How divisors were listed: none to list, one by one, or meeting in
+    // the middle.
+    enum class Methode { AUCUNE, DIRECTE, MILIEU };
     // The divisors A of d^2 (d's primes in fd) with A = -d (mod c) and
-    // lo <= A <= hi, into `sortie`, in no order. `chemin` tells how: 0 meet
-    // in the middle, 1 one by one.
-    void liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie,
-               int& chemin);
+    // lo <= A <= hi, into `sortie`, in no order.
+    Methode liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie);
 
     // The number of divisors of d^2.
     static u128 nombre(const Facteurs& fd);

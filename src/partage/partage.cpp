@@ -14,7 +14,7 @@ struct Abandon {};
 
 }  // namespace
 
-bool parcoursUnite(Recherche& r, const Unite& u)
+bool Conduite::parcoursUnite(Recherche& r, const Unite& u)
 {
     const int k = u.k;
     // Placing the unit sums its k unknowns: as many steps, so that a bound
@@ -64,7 +64,7 @@ bool parcoursUnite(Recherche& r, const Unite& u)
     return true;
 }
 
-Resultat compteUnite(Recherche& w, const Unite& u)
+Resultat Conduite::compteUnite(Recherche& w, const Unite& u)
 {
     const auto debut = std::chrono::steady_clock::now();
     Resultat res;
@@ -77,6 +77,8 @@ Resultat compteUnite(Recherche& w, const Unite& u)
     res.secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     return res;
 }
+
+Resultat compteUnite(Recherche& w, const Unite& u) { return Conduite::compteUnite(w, u); }
 
 int travailleurs(int demandes)
 {

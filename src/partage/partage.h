@@ -46,9 +46,27 @@ int travailleurs(int demandes);
 // (or the budget w shares).
 Resultat compteUnite(Recherche& w, const Unite& u);
 
-// Walks the unit u with the search r, whatever its mode, until it leaves
-// it; false when it leaves it elsewhere than the cutting walk did.
-bool parcoursUnite(Recherche& r, const Unite& u);
+// The routines of this layer that step a search through what it keeps
+// private (Recherche befriends them): the walk of a unit by a worker, and
+// the interactive table's share of a long count (pilote.cpp).
+struct Conduite {
+    // Walks the unit u with the search r, whatever its mode, until it
+    // leaves it; false when it leaves it elsewhere than the cutting walk
+    // did.
+    static bool parcoursUnite(Recherche& r, const Unite& u);
+    static Resultat compteUnite(Recherche& w, const Unite& u);
+    // See pilote.h.
+    static int recherche(Recherche& r);
+    // Whether the rest of the search r is a count worth sharing.
+    static bool partageable(const Recherche& r);
+    // Runs the rest of the search r shared between threads, each row of
+    // the table shown in turn. When a unit is not left as the cutting walk
+    // expects, the search goes on alone from there.
+    static void partage(Recherche& r);
+    // Merges one unit counted by a worker; false when the search is over
+    // or goes on alone.
+    static bool fusionne(Recherche& r, const Unite& u, const Resultat& res);
+};
 
 // Where the units of a shared count are counted.
 class Atelier {

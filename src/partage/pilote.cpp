@@ -6,7 +6,9 @@
 
 namespace fractions_unitaires::moteur {
 
-int recherche(Recherche& r)
+int recherche(Recherche& r) { return Conduite::recherche(r); }
+
+int Conduite::recherche(Recherche& r)
 {
     if (!r.debut())
         return 0;
@@ -26,7 +28,7 @@ int recherche(Recherche& r)
     return 0;
 }
 
-bool partageable(const Recherche& r)
+bool Conduite::partageable(const Recherche& r)
 {
     const Probleme& pb = r.pb;
     if (!r.reglages.raccourcis || r.mode() != Mode::AFFICHE || r.partageInterdit() || pb.n < 3 ||
@@ -39,11 +41,7 @@ bool partageable(const Recherche& r)
     return i >= 0 && i <= pb.n - 2;
 }
 
-namespace {
-
-// Merges one unit counted by a worker; false when the search is over or
-// goes on alone.
-bool fusionne(Recherche& r, const Unite& u, const Resultat& res)
+bool Conduite::fusionne(Recherche& r, const Unite& u, const Resultat& res)
 {
     r.compteurs.ajoute(res.compteurs);
     if (r.durees != nullptr)
@@ -88,9 +86,7 @@ bool fusionne(Recherche& r, const Unite& u, const Resultat& res)
     return true;
 }
 
-}  // namespace
-
-void partage(Recherche& r)
+void Conduite::partage(Recherche& r)
 {
     // The status line shows the unit being merged, while the sharing lasts.
     struct Repere {

@@ -11,12 +11,4 @@ namespace fractions_unitaires::moteur {
 // stops it at a pause. Returns 0.
 int recherche(Recherche& r);
 
-// Whether the rest of the search r is a count worth sharing.
-bool partageable(const Recherche& r);
-
-// Runs the rest of the search r shared between threads, each row of the
-// table shown in turn. When a unit is not left as the cutting walk
-// expects, the search goes on alone from there.
-void partage(Recherche& r);
-
 }  // namespace fractions_unitaires::moteur

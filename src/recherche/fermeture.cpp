@@ -226,9 +226,7 @@ void Fermeture::compte(Mot bas, Mot haut)
         servie_.compteurs.n[DIVISEURS_FORME]++;
         return;
     }
-    int chemin = 0;
-    diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_, chemin);
-    servie_.compteurs.n[chemin == 0 ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
+    compteMethode(diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_));
     for (u128 A : A_) {
         if (!libre && !valide(A, haut))
             continue;
@@ -252,9 +250,7 @@ void Fermeture::prepareListe(Mot bas, Mot haut)
     u128 lo, hi;
     if (!plage(bas, haut, lo, hi))
         return;
-    int chemin = 0;
-    diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_, chemin);
-    servie_.compteurs.n[chemin == 0 ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
+    compteMethode(diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_));
     for (u128 A : A_)
         if (valide(A, haut))
             liste_.push_back(enM((A + d) / c));

@@ -58,6 +58,12 @@ public:
     bool marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b);
 
 private:
+    // Counts how the divisors of a closing were listed.
+    void compteMethode(Diviseurs::Methode m)
+    {
+        if (m != Diviseurs::Methode::AUCUNE)
+            servie_.compteurs.n[m == Diviseurs::Methode::MILIEU ? DIVISEURS_MILIEU : DIVISEURS_DIRECTS]++;
+    }
     // The unknowns of s as words; false when they do not fit.
     template <class T>
     bool lit(const Etat<T>& s);

@@ -97,13 +97,13 @@ template void Recherche::moin(Etat<ZZ>&);
 template void Recherche::moin(Etat<Mot>&);
 template Bornes<ZZ> Recherche::maxi(Etat<ZZ>&, int, const ZZ&, const ZZ&) const;
 template Bornes<Mot> Recherche::maxi(Etat<Mot>&, int, const Mot&, const Mot&) const;
-template int Recherche::suite(Etat<ZZ>&);
-template int Recherche::suite(Etat<Mot>&);
-template int Recherche::arriere(Etat<ZZ>&);
-template int Recherche::arriere(Etat<Mot>&);
-template int Recherche::suite2(Etat<ZZ>&);
-template int Recherche::suite2(Etat<Mot>&);
-template int Recherche::arriere2(Etat<ZZ>&);
-template int Recherche::arriere2(Etat<Mot>&);
+template void Recherche::suite(Etat<ZZ>&);
+template void Recherche::suite(Etat<Mot>&);
+template void Recherche::arriere(Etat<ZZ>&);
+template void Recherche::arriere(Etat<Mot>&);
+template void Recherche::suite2(Etat<ZZ>&);
+template void Recherche::suite2(Etat<Mot>&);
+template void Recherche::arriere2(Etat<ZZ>&);
+template void Recherche::arriere2(Etat<Mot>&);
 
 }  // namespace fractions_unitaires::moteur

@@ -211,10 +211,10 @@ void Recherche::pousse(Etat<T>& s, const T& v)
 }
 
 template <class T>
-int Recherche::fin(Etat<T>& s)
+void Recherche::fin(Etat<T>& s)
 {
     s.i = -1;
-    return 1;
+    return;
 }
 
 // The unknowns after x[i] completed from `haut`: equal values, or the type
@@ -246,7 +246,7 @@ int Recherche::montre(Etat<T>& s)
 }
 
 template <class T>
-int Recherche::suite(Etat<T>& s)
+void Recherche::suite(Etat<T>& s)
 {
     const int n = pb.n;
     const Bornes<T> b = maxi(s, s.i, s.D, s.N);
@@ -256,12 +256,12 @@ int Recherche::suite(Etat<T>& s)
         return arriere(s);
     if (s.x[s.i] <= b.haut && !b.complete && s.i < n - 1) {
         pousse(s, b.haut);
-        return 1;
+        return;
     }
     if (s.x[s.i] <= b.haut && b.complete) {
         complete(s, b.haut, false);
         if (montre(s) == 0)
-            return 1;
+            return;
         if (s.i < n - 1)
             pousse(s, b.haut);
     }
@@ -269,7 +269,7 @@ int Recherche::suite(Etat<T>& s)
 }
 
 template <class T>
-int Recherche::arriere(Etat<T>& s)
+void Recherche::arriere(Etat<T>& s)
 {
     const int z = pb.z;
     if (s.i <= 0 || s.x[1] < s.minr[1])
@@ -284,7 +284,7 @@ int Recherche::arriere(Etat<T>& s)
         moin(s);
         s.x[s.i] -= z;
         plu(s);
-        return 1;
+        return;
     }
     // x[i] closes a run of equal values: lower the first of the run.
     return descendRun(s, T(s.x[s.i]));
@@ -293,7 +293,7 @@ int Recherche::arriere(Etat<T>& s)
 // The run step of arriere from its loop on: x[i] = e, releases the unknowns
 // of the run down to its first, which it lowers.
 template <class T>
-int Recherche::descendRun(Etat<T>& s, const T& e)
+void Recherche::descendRun(Etat<T>& s, const T& e)
 {
     const int z = pb.z;
     while (s.x[s.i - 1] == e) {
@@ -307,11 +307,11 @@ int Recherche::descendRun(Etat<T>& s, const T& e)
     plu(s);
     if (s.x[1] <= 0)
         return fin(s);
-    return 1;
+    return;
 }
 
 template <class T>
-int Recherche::suite2(Etat<T>& s)
+void Recherche::suite2(Etat<T>& s)
 {
     const int n = pb.n;
     const Bornes<T> b = maxi(s, s.i, s.D, s.N);
@@ -322,7 +322,7 @@ int Recherche::suite2(Etat<T>& s)
     if (s.x[s.i] < b.haut && !b.complete) {
         if (s.i < n - 1) {
             pousse(s, b.haut);
-            return 1;
+            return;
         }
         return arriere2(s);
     }
@@ -330,11 +330,11 @@ int Recherche::suite2(Etat<T>& s)
         if (b.cas2 == 2 && s.i == n - 1) {
             s.x[n] = b.haut;
             if (montre(s) == 0)
-                return 1;
+                return;
         } else if (b.cas2 == 1) {
             complete(s, b.haut, true);
             if (montre(s) == 0)
-                return 1;
+                return;
             if (s.i < n - 1)
                 pousse(s, b.haut);
         } else {
@@ -347,7 +347,7 @@ int Recherche::suite2(Etat<T>& s)
 }
 
 template <class T>
-int Recherche::arriere2(Etat<T>& s)
+void Recherche::arriere2(Etat<T>& s)
 {
     const int z = pb.z;
     if (s.i <= 0 || s.x[1] < s.minr[1])
@@ -358,7 +358,7 @@ int Recherche::arriere2(Etat<T>& s)
         moin(s);
         s.x[1] -= z;
         plu(s);
-        return 1;
+        return;
     }
     while (s.x[s.i] - z < s.minr[s.i]) {
         moin(s);
@@ -370,7 +370,7 @@ int Recherche::arriere2(Etat<T>& s)
         moin(s);
         s.x[s.i] -= z;
         plu(s);
-        return 1;
+        return;
     }
     // x[i] closes a chain of values spaced exactly z: lower its first.
     return descendChaine(s);
@@ -378,7 +378,7 @@ int Recherche::arriere2(Etat<T>& s)
 
 // The chain step of arriere2 from its loop on.
 template <class T>
-int Recherche::descendChaine(Etat<T>& s)
+void Recherche::descendChaine(Etat<T>& s)
 {
     const int z = pb.z;
     while (s.x[s.i - 1] == s.x[s.i] - z) {
@@ -392,7 +392,7 @@ int Recherche::descendChaine(Etat<T>& s)
     plu(s);
     if (s.x[1] <= 0)
         return fin(s);
-    return 1;
+    return;
 }
 
 // The forward step at depth n-2 of a count, with the whole walk of x(n-1)

@@ -17,35 +17,6 @@ Recherche::Recherche(Sortie* s) : sortie(s) {}
 
 Recherche::~Recherche() = default;
 
-void Recherche::initialise()
-{
-    res.K3 = 0;
-    pb.P = 1;
-    pb.n = 1;
-    zz.N = 0;
-    zz.D = 1;
-    pb.M = 0;
-    zz.i = 0;
-    pb.z = 1;
-    pb.s = 0;
-    pb.s2 = 0;
-    pb.parite = Parite::INDIFFERENTE;
-    pb.seq = 0;
-    pb.seq2 = 0;
-    surMots_ = false;
-    fermeture_.reset();
-}
-
-void Recherche::dimensionne()
-{
-    dimensionneEtat();
-    for (Vec<ZZ>* v : {&pb.x2, &pb.x3}) {
-        v->SetLength(pb.n + 1);
-        for (long k = 0; k <= pb.n; k++)
-            (*v)[k] = 0;
-    }
-}
-
 void Recherche::dimensionneEtat()
 {
     for (Vec<ZZ>* v : {&zz.x, &zz.minr}) {
@@ -101,6 +72,25 @@ void Recherche::installe(const Probleme& probleme, const Reglages& r, Mode m)
     zz.N = 0;
     zz.D = 1;
     res.m1 = Mot(pb.z);
+}
+
+void Recherche::completeProbleme(const Probleme& probleme) { pb = probleme; }
+
+Bornes<ZZ> Recherche::bornesSuivante() { return maxi(zz, zz.i, zz.D, zz.N); }
+
+void Recherche::descend(int k, const ZZ& v)
+{
+    zz.x[k] = v;
+    zz.i = k;
+    plu(zz);
+}
+
+void Recherche::recule()
+{
+    if (pb.type == 2)
+        arriere2(zz);
+    else
+        arriere(zz);
 }
 
 void Recherche::placeEtat(const Etat<ZZ>& s)

@@ -3,7 +3,9 @@
 // bounds of the next unknown (maxi), the steps of both types (suite,
 // arriere, suite2, arriere2, in machine.h), the special cases (exeptions)
 // and the display of a solution (affiche); pilote.h drives it. Any number
-// of searches can run side by side; each owns everything it changes.
+// of searches can run side by side; each owns everything it changes. Its
+// public face sets a search up, places it by hand and runs it to its end;
+// the sharing layer steps it through the rest.
 #pragma once
 
 #include <atomic>
@@ -35,40 +37,72 @@ public:
     Recherche(const Recherche&) = delete;
     Recherche& operator=(const Recherche&) = delete;
 
-    Probleme pb;
+    // Given to the search by its caller.
     Reglages reglages;
+    // What the search went through.
     Compteurs compteurs;
-    Sortie* sortie;
-
-    // The walking state on ZZ (the set-up dialogue places the start
-    // sequence on it); the search moves to words while every number fits.
-    Etat<ZZ> zz;
-
-    Resultats res;
-    // The prefix of the unit being merged, for the status line.
-    Vec<ZZ> repere;
     // When set, the seconds each work unit of a shared count took, in the
     // order of the search (for the benchmarks).
     std::vector<double>* durees = nullptr;
 
-    // A search of pb set up to run from its start (or from where `place`
-    // puts it): the walking state sized, the problem's numbers on both
-    // number types.
-    void installe(const Probleme& probleme, const Reglages& r, Mode m);
+    // The search of pb set up to run from its root, in mode m: the walking
+    // state sized, the problem's numbers on both number types.
+    void installe(const Probleme& pb, const Reglages& r, Mode m);
+    // The problem completed (its selection, bound and display) while the
+    // search stays where the start sequence put it; its numbers are taken
+    // up at its first step.
+    void completeProbleme(const Probleme& pb);
+    const Probleme& probleme() const { return pb; }
+
+    // The special-case check, its verdict given to the output.
+    Issue exeptions();
+
+    // Moving the search on ZZ by hand, before its first step (the start
+    // sequence, the estimator's random paths): the bounds of the next
+    // unknown; x[k] set to v at depth k, the sum taken; one step back; the
+    // search over.
+    Bornes<ZZ> bornesSuivante();
+    void descend(int k, const ZZ& v);
+    void recule();
+    void termine()
+    {
+        zz.i = -1;
+        w_.i = -1;
+    }
+    // Places the search at x[1..k] (with their minr), depth k, as a step
+    // reaching them would: the start of a work unit.
+    void place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr);
     // The walking state on ZZ set to s, as a search that reached it.
     void placeEtat(const Etat<ZZ>& s);
-    // Set-up of a calculation: the reset, then the vectors once n is known.
-    void initialise();
-    void dimensionne();
-    // The walking state alone sized for n, for a search of a problem
-    // already set up (a worker, a cutting walk).
-    void dimensionneEtat();
-    const Probleme& probleme() const { return pb; }
-    // Walks the search to its end on this thread, in Mode::COMPTE or
-    // LISTE, and returns what it found.
-    Bilan parcourt();
-    // The depth of whichever state holds the search.
+    // Places the search of a problem set up, before its first step, at
+    // the first values v[1..k] (k < n), checked as the steps that reach
+    // them would check them, so that with the same values as the stop
+    // sequence it walks the solutions that begin with them. BON, or why no
+    // solution begins with them and at which value; the search is over
+    // when a bound leaves none below.
+    enum class Prefixe { BON, ORDRE, PARITE, HORS_BORNES, SOMME };
+    std::pair<Prefixe, int> placePrefixe(const Vec<ZZ>& v, int k);
+
+    // The depth of whichever state holds the search (-1: over).
     int i() const { return surMots_ ? w_.i : zz.i; }
+    // The state on ZZ, brought up to date (x[1..n], minr, N, D, i).
+    const Etat<ZZ>& etatZZ();
+    // Walks the search to its end on this thread, in Mode::COMPTE or
+    // LISTE, and returns what it found (the lines of a listing are kept
+    // for prendLignes).
+    Bilan parcourt();
+    std::string prendLignes() { return std::exchange(lignes_, std::string()); }
+    // Where the search stands, for the status line.
+    Avancement avancement() const;
+
+private:
+    // The sharing of a search moves it step by step through what is
+    // private here: the cut walks it (Decoupe), the workers walk units
+    // (Equipe), the table's driver shares it between them (Conduite).
+    friend class Decoupe;
+    friend class Equipe;
+    friend struct Conduite;
+
     Mode mode() const { return mode_; }
     // x[k] lies below v (held as a word too, when it fits: vMot).
     bool xSous(int k, const ZZ& v, const Mot* vMot) const
@@ -86,7 +120,6 @@ public:
     }
     // What the search found in Mode::COMPTE or LISTE, taken out of it.
     Bilan prendBilan() { return std::exchange(bilan_, Bilan()); }
-    std::string prendLignes() { return std::exchange(lignes_, std::string()); }
     // The solutions a cutting walk (Mode::RELEVE) met since it was last
     // asked.
     std::vector<Vec<ZZ>> prendReleves() { return std::exchange(releves_, std::vector<Vec<ZZ>>()); }
@@ -111,19 +144,20 @@ public:
         return i() >= 1 && (surMots_ ? w_.x[1] < w_.minr[1] : zz.x[1] < zz.minr[1]);
     }
 
+    // The walking state alone sized for n.
+    void dimensionneEtat();
     // The routines, on either number type.
     template <class T> void plu(Etat<T>& s);
     template <class T> void moin(Etat<T>& s);
     // The bounds of x(k+1); sets minr[k+1].
     template <class T> Bornes<T> maxi(Etat<T>& s, int k, const T& Dk, const T& Nk) const;
-    template <class T> int suite(Etat<T>& s);
-    template <class T> int arriere(Etat<T>& s);
-    template <class T> int suite2(Etat<T>& s);
-    template <class T> int arriere2(Etat<T>& s);
+    template <class T> void suite(Etat<T>& s);
+    template <class T> void arriere(Etat<T>& s);
+    template <class T> void suite2(Etat<T>& s);
+    template <class T> void arriere2(Etat<T>& s);
     template <class T> int montre(Etat<T>& s);
     template <class T> std::int64_t affiche(const Vec<T>& x);
 
-    Issue exeptions();
     // The start of a calculation (see pilote.h): the special-case check,
     // the heading, the counts reset; false when the check settled it.
     bool debut();
@@ -136,8 +170,7 @@ public:
     // Counts work as that many steps against Reglages::pasMax (or the
     // budget of a shared count), and throws TropDePas past it.
     void compteDesPas(std::int64_t nombre);
-    // The problem's numbers copied into both states, after the dialogue
-    // changed them.
+    // The problem's numbers copied into both states, after it changed.
     void prepareProbleme();
     // Ends the search once a value among the first s2 has changed and the
     // first values lie below the stop sequence: no later solution could be
@@ -150,19 +183,6 @@ public:
     // The search on words when everything fits; false when it cannot be.
     bool versMots();
     void versZZ();
-    // The state on ZZ, brought up to date (x[1..n], minr, N, D, i).
-    const Etat<ZZ>& etatZZ();
-    // Places the search at x[1..k] (with their minr), depth k, as a step
-    // reaching them would: the start of a work unit.
-    void place(int k, const Vec<ZZ>& x, const Vec<ZZ>& minr);
-    // Places the search of a problem set up, before its first step, at
-    // the first values v[1..k] (k < n), checked as the steps that reach
-    // them would check them, so that with the same values as the stop
-    // sequence it walks the solutions that begin with them. BON, or why no
-    // solution begins with them and at which value; the search is over
-    // when a bound leaves none below.
-    enum class Prefixe { BON, ORDRE, PARITE, HORS_BORNES, SOMME };
-    std::pair<Prefixe, int> placePrefixe(const Vec<ZZ>& v, int k);
     // Adds solutions found at once (the pairs of a prefix, or a unit); false,
     // with nothing changed, when a row of the table would fall among them.
     bool ajouteBloc(const Bilan& b);
@@ -177,25 +197,16 @@ public:
     void montreReleve(const Vec<ZZ>& x) { solution(x); }
     // The unit counted apart ended the whole search.
     void termineUnite() { bilan_.finie = true; }
-    // The search is over.
-    void termine()
-    {
-        zz.i = -1;
-        w_.i = -1;
-    }
-    // Where the search stands, for the status line.
-    Avancement avancement() const;
 
-private:
-    template <class T> int descendRun(Etat<T>& s, const T& e);
-    template <class T> int descendChaine(Etat<T>& s);
+    template <class T> void descendRun(Etat<T>& s, const T& e);
+    template <class T> void descendChaine(Etat<T>& s);
     template <class T> bool fermeEnBloc(Etat<T>& s);
     template <class T> void quitteMarche(Etat<T>& s, const T& u);
     template <class T> void complete(Etat<T>& s, const T& haut, bool progressionDe2);
     // One forward step of the search on s (at depth n-2 in a count, the
     // whole walk of x(n-1) at once).
     template <class T> void etape(Etat<T>& s);
-    template <class T> int fin(Etat<T>& s);
+    template <class T> void fin(Etat<T>& s);
     template <class T> void pousse(Etat<T>& s, const T& v);
     template <class T> std::pair<T, bool> bornePlus(T rm, int k, long h, const T& qd, const T& divis) const;
     template <class T> std::pair<T, T> progression(const T& rm, int k) const;
@@ -208,6 +219,14 @@ private:
     // The closing, made at its first use.
     Fermeture& fermeture();
 
+    Probleme pb;
+    Sortie* sortie;
+    // The walking state on ZZ; the search moves to words while every
+    // number fits.
+    Etat<ZZ> zz;
+    Resultats res;
+    // The prefix of the unit being merged, for the status line.
+    Vec<ZZ> repere;
     Mode mode_ = Mode::AFFICHE;
     // The state on words, and which of the two holds the search.
     Etat<Mot> w_;

@@ -200,9 +200,7 @@ TEST(Diviseurs, MatchAPlainListingForModuliOfEverySize)
             c += 2;
         const u128 hi = d, lo = 1 + static_cast<u128>(alea() % 3 == 0 ? alea() % static_cast<u64>(d) : 0);
         std::vector<u128> trouves;
-        int chemin = -1;
-        diviseurs.liste(f, d, c, lo, hi, trouves, chemin);
-        (chemin == 0 ? milieu : directs)++;
+        (diviseurs.liste(f, d, c, lo, hi, trouves) == Diviseurs::Methode::MILIEU ? milieu : directs)++;
         // The plain walk: every divisor of d^2 from its exponents.
         std::vector<u128> attendus{1};
         for (int k = 0; k < f.nb; k++) {
