@@ -489,6 +489,29 @@ bool exacte(const Enonce& d, Estimation& e)
     return true;
 }
 
+// A count small enough to be done in less time than it would take to
+// estimate: its prefixes, solutions and cost per prefix, exact. False when
+// it goes past its step budget, its coarse estimate having been too low.
+bool petitCompte(const Enonce& d, Estimation& e)
+{
+    Recherche r;
+    prepare(r, d, Mode::COMPTE);
+    r.reglages.pasMax = limites::PAS_PETIT_COMPTE;
+    const double debut = cpu();
+    double solutions = 0;
+    try {
+        solutions = static_cast<double>(r.parcourt().nombre);
+    } catch (const TropDePas&) {
+        return false;
+    }
+    const double secondes = cpu() - debut;
+    const double prefixes = static_cast<double>(r.compteurs.n[PREFIXES]);
+    e.prefixes.valeur = e.prefixes.bas = e.prefixes.haut = prefixes;
+    e.solutions.valeur = e.solutions.bas = e.solutions.haut = solutions;
+    e.nsParPrefixe = prefixes > 0 ? 1e9 * secondes / prefixes : std::nan("");
+    return true;
+}
+
 }  // namespace
 
 double estimePrefixes(const Enonce& d, int sondes, std::uint64_t graine, std::int64_t* coupes)
@@ -671,7 +694,8 @@ Estimation estime(const Enonce& d, double unite)
         std::vector<double> parts;
         std::vector<Unite> liste;
         double secondes = 0;
-        if (coupes == 0) {
+        // A small tree is counted rather than estimated.
+        if (coupes == 0 && !(grossier <= limites::PREFIXES_COMPTES && petitCompte(d, e))) {
             sonde(d, taille, voulues, chemins, 8, e, parts, liste, secondes);
             e.nsParPrefixe = cout(d, liste, parts);
         }

@@ -10,8 +10,11 @@ fail=0
 
 # Ways to write 1 as a sum of n unit fractions: OEIS A002966 and A006585.
 # Under (2, 3, 7, 43, 1807), n = 8 is n = 3 for 1/3263442.
-for cas in "6 1 1 3462" "7 1 1 294314" "6 1 2 2320" "7 1 2 245765" "3 2/3 2 5" \
-           "8 1 1 1577340 --prefix 2,3,7,43,1807" "8 1 2 1576368 --prefix 2,3,7,43,1807"; do
+# (Those two take a minute under the sanitizers, and are left to Release.)
+cas=("6 1 1 3462" "7 1 1 294314" "6 1 2 2320" "7 1 2 245765" "3 2/3 2 5")
+[ -n "${ESSAIS_LEGERS:-}" ] ||
+  cas+=("8 1 1 1577340 --prefix 2,3,7,43,1807" "8 1 2 1576368 --prefix 2,3,7,43,1807")
+for cas in "${cas[@]}"; do
   set -- $cas
   got=$("$exe" "$1" "$2" -t "$3" "${@:5}" --json | sed 's/.*"solutions":\([0-9]*\).*/\1/')
   [ "$got" = "$4" ] || { echo "N = $1, P/Q = $2, type $3 ${*:5}: $got solutions, expected $4"; fail=1; }
