@@ -33,6 +33,14 @@ using Alea = std::mt19937_64;
 
 double cpu() { return static_cast<double>(std::clock()) / CLOCKS_PER_SEC; }
 
+// A quantity known exactly.
+void fixe(Grandeur& g, double v) { g.valeur = g.bas = g.haut = v; }
+
+// The prefixes of a work unit, from the coarse estimate of a count's
+// prefixes: about a million units at most (a count of 10^15 prefixes gets
+// units of 10^9, a count of 10^8 the smallest size).
+double uniteDe(double grossier) { return std::max(limites::UNITE, std::floor(grossier / (1 << 20))); }
+
 // A uniform integer in [0, borne): 64 random bits at a time, then reduced
 // (the bias is below 2^-64 times the size).
 ZZ uniforme(const ZZ& borne, Alea& alea)
@@ -469,20 +477,19 @@ bool exacte(const Enonce& d, Estimation& e)
 {
     Verdicts verdicts;
     Recherche r(&verdicts);
-    const auto exact = [](Grandeur& g, double v) { g.valeur = g.bas = g.haut = v; };
     const Depart depart = commence(r, d, Mode::COMPTE);
     if (depart == Depart::REGLE) {
-        exact(e.prefixes, 0);
-        exact(e.solutions, verdicts.dernier == Verdict::UNIQUE ? 1 : 0);
+        fixe(e.prefixes, 0);
+        fixe(e.solutions, verdicts.dernier == Verdict::UNIQUE ? 1 : 0);
         return true;
     }
     // Under a prefix of n-2 values, one prefix too.
     if (depart == Depart::UNITES && static_cast<int>(d.prefixe.size()) < d.n - 2)
         return false;
-    exact(e.prefixes, 1);
+    fixe(e.prefixes, 1);
     r.reglages.pasMax = limites::PAS_EXACT;
     try {
-        exact(e.solutions, static_cast<double>(r.parcourt().nombre));
+        fixe(e.solutions, static_cast<double>(r.parcourt().nombre));
     } catch (const TropDePas&) {
         e.solutions = Grandeur();  // its numbers are past the words
     }
@@ -506,8 +513,8 @@ bool petitCompte(const Enonce& d, Estimation& e)
     }
     const double secondes = cpu() - debut;
     const double prefixes = static_cast<double>(r.compteurs.n[PREFIXES]);
-    e.prefixes.valeur = e.prefixes.bas = e.prefixes.haut = prefixes;
-    e.solutions.valeur = e.solutions.bas = e.solutions.haut = solutions;
+    fixe(e.prefixes, prefixes);
+    fixe(e.solutions, solutions);
     e.nsParPrefixe = prefixes > 0 ? 1e9 * secondes / prefixes : std::nan("");
     return true;
 }
@@ -655,22 +662,19 @@ double prefixesGrossiers(const Enonce& d, std::int64_t* coupes)
     return estimePrefixes(d, 4096, 0x5eed, coupes);
 }
 
-double tailleUnite(const Enonce& d)
-{
-    // About a million units at most: a count of 10^15 prefixes gets units of
-    // 10^9, a count of 10^8 the smallest size.
-    return std::max(limites::UNITE, std::floor(prefixesGrossiers(d) / (1 << 20)));
-}
+double tailleUnite(const Enonce& d) { return uniteDe(prefixesGrossiers(d)); }
 
 Estimation estime(const Enonce& d, double unite)
 {
     const auto debut = std::chrono::steady_clock::now();
     Estimation e;
+    const bool connue = exacte(d, e);
+    // The coarse estimate, drawn once: it sizes the units and the strata.
+    std::int64_t coupes = 0;
+    const double grossier = !connue || unite <= 0 ? prefixesGrossiers(d, &coupes) : 0;
     if (unite <= 0)
-        unite = tailleUnite(d);
-    if (!exacte(d, e)) {
-        std::int64_t coupes = 0;
-        const double grossier = prefixesGrossiers(d, &coupes);
+        unite = uniteDe(grossier);
+    if (!connue) {
         const long sondes = sondesPermises(d.n, limites::NIVEAUX_SONDES, 4096);
         if (coupes > 0) {
             // Paths past the sizes they can follow: the coarse count of the
