@@ -45,7 +45,10 @@ enum class Parity { any, odd, even };
 struct Problem {
     int n = 1;                    // unknowns, 1 to 10000
     NTL::ZZ P{1}, Q{1};           // the fraction (reduced by the engine)
-    int type = 1;                 // 1: non-strict order, 2: strict order
+    // 1: non-strict order, 2: strict order, both: the two counted in one
+    // walk (a listing is of one type).
+    static constexpr int both = 3;
+    int type = 1;
     Parity parity = Parity::any;  // all unknowns odd, or all even
     NTL::ZZ max{0};               // bound on xn; 0: none
     // Only the solutions that begin with these values (fewer than n).
@@ -58,14 +61,20 @@ struct Problem {
 // A problem from its fraction written "P/Q" or "P"; throws Error.
 Problem problem(int n, const std::string& fraction);
 
-// What a count found: the number of solutions, the largest xn, and the
-// first and last solutions in the order of the interactive table
-// (decreasing lexicographic order); empty when there is none.
-struct Totals {
+// What a count found of one type: the number of solutions, the largest
+// xn, and the first and last solutions in the order of the interactive
+// table (decreasing lexicographic order); empty when there is none.
+struct TypeTotals {
     NTL::ZZ solutions;
     NTL::ZZ xn_max;
     NTL::ZZ x1_min;  // the smallest x1, that of the last solution
     std::vector<NTL::ZZ> first, last;
+};
+
+// What a count found: with Problem::both, the fields of TypeTotals are
+// those of type 1, and type2 those of type 2.
+struct Totals : TypeTotals {
+    TypeTotals type2;
     std::int64_t units = 0;  // work units of the whole count
     double seconds = 0;
 };
@@ -136,7 +145,8 @@ struct Quantity {
 // tree, stratified, the pairs of each prefix reached counted exactly.
 struct Estimate {
     Quantity prefixes;    // x1 .. x(n-2) whose pairs are closed
-    Quantity solutions;
+    Quantity solutions;   // with Problem::both, of type 1
+    Quantity solutions2;  // with Problem::both, of type 2
     Quantity core_hours;  // from the measured cost of a prefix
     double units = NAN;   // work units of the count
     double ns_per_prefix = NAN;

@@ -22,7 +22,10 @@ m::Enonce enonce(const Problem& p)
     e.n = p.n;
     e.P = p.P;
     e.Q = p.Q;
-    e.type = p.type;
+    if (p.type != 1 && p.type != 2 && p.type != Problem::both)
+        throw m::Erreur{"the type must be 1, 2 or both"};
+    e.lesDeux = p.type == Problem::both;
+    e.type = e.lesDeux ? 1 : p.type;
     e.parite = p.parity == Parity::odd    ? m::Parite::IMPAIRE
                : p.parity == Parity::even ? m::Parite::PAIRE
                                           : m::Parite::INDIFFERENTE;
@@ -71,6 +74,19 @@ private:
     const std::function<bool(const Progress&)>& f_;
 };
 
+TypeTotals totaux(const m::Totaux& t)
+{
+    TypeTotals r;
+    r.solutions = t.nombre;
+    if (t.nombre > 0) {
+        r.xn_max = t.xn.valeur().zz();
+        r.x1_min = t.derniere.valeurs()[1];
+    }
+    r.first = valeurs(t.premiere);
+    r.last = valeurs(t.derniere);
+    return r;
+}
+
 Quantity quantite(const m::Grandeur& g) { return Quantity{g.valeur, g.bas, g.haut, g.auMoins}; }
 
 }  // namespace
@@ -100,13 +116,9 @@ Totals count(const Problem& p, const CountOptions& o)
         Rappel rappel(o.progress);
         const m::Total t = m::compte(e, mo, &rappel);
         Totals r;
-        r.solutions = t.nombre;
-        if (t.nombre > 0) {
-            r.xn_max = t.xn.valeur().zz();
-            r.x1_min = t.derniere.valeurs()[1];
-        }
-        r.first = valeurs(t.premiere);
-        r.last = valeurs(t.derniere);
+        static_cast<TypeTotals&>(r) = totaux(t);
+        if (e.lesDeux)
+            r.type2 = totaux(t.distinctes);
         r.units = t.unites;
         r.seconds = t.secondes;
         return r;
@@ -194,6 +206,7 @@ Estimate estimate(const Problem& p)
         Estimate r;
         r.prefixes = quantite(e.prefixes);
         r.solutions = quantite(e.solutions);
+        r.solutions2 = quantite(e.distinctes);
         r.core_hours = quantite(e.heures);
         r.units = e.unites;
         r.ns_per_prefix = e.nsParPrefixe;

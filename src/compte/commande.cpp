@@ -119,8 +119,15 @@ void ecritTotal(std::ostream& out, const Total& t, const Enonce& d, bool json)
     }
     if (!d.prefixe.empty())
         out << "prefix: " << moteur::texte(d.prefixe) << "\n";
-    for (const char* cle : {"solutions", "xn_max", "x1_min", "first", "last"})
-        out << cle << ": " << texte(j[cle]) << "\n";
+    const char* const cles[] = {"solutions", "xn_max", "x1_min", "first", "last"};
+    if (d.lesDeux) {
+        for (const char* type : {"type1", "type2"})
+            for (const char* cle : cles)
+                out << "type " << type[4] << " " << cle << ": " << texte(j[type][cle]) << "\n";
+    } else {
+        for (const char* cle : cles)
+            out << cle << ": " << texte(j[cle]) << "\n";
+    }
     if (t.tranches > 1)
         out << "shard: " << t.tranche << "/" << t.tranches << "\n";
     out << "seconds: " << t.secondes << "\n";
@@ -155,7 +162,12 @@ void ecritEstimation(std::ostream& out, const Demande& d, const Estimation& e)
     }
     const char* cause = e.coupes > 0 ? "paths cut past the sizes they can follow" : "pairs past the words";
     out << "prefixes: " << texte(e.prefixes, "paths cut past the sizes they can follow") << "\n";
-    out << "solutions: " << texte(e.solutions, cause) << "\n";
+    if (d.enonce.lesDeux) {
+        out << "type 1 solutions: " << texte(e.solutions, cause) << "\n";
+        out << "type 2 solutions: " << texte(e.distinctes, cause) << "\n";
+    } else {
+        out << "solutions: " << texte(e.solutions, cause) << "\n";
+    }
     char ligne[300];
     if (std::isfinite(e.unites))
         std::snprintf(ligne, sizeof ligne, "units: %.4g\n", e.unites);

@@ -81,9 +81,10 @@ void lisProbleme(const std::string& n, const std::string& fraction, const std::s
         throw Erreur{"N must be between 1 and " + std::to_string(limites::NMAX) + ": " + n};
     e.n = NTL::conv<int>(nz);
     std::tie(e.P, e.Q) = lisFraction(fraction);
-    if (type != "1" && type != "2")
-        throw Erreur{"--type must be 1 or 2: " + type};
-    e.type = type[0] - '0';
+    if (type != "1" && type != "2" && type != "both")
+        throw Erreur{"--type must be 1, 2 or both: " + type};
+    e.lesDeux = type == "both";
+    e.type = e.lesDeux ? 1 : type[0] - '0';
     if (parite == "any")
         e.parite = Parite::INDIFFERENTE;
     else if (parite == "odd")
@@ -107,7 +108,7 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
     std::string n, fraction, type = "1", parite = "any", max = "0", tranche;
     app.add_option("N", n, "number of unknowns");
     app.add_option("P/Q", fraction, "the fraction, P/Q or P");
-    app.add_option("-t,--type", type, "1: non-strict order (default), 2: strict order");
+    app.add_option("-t,--type", type, "1: non-strict order (default), 2: strict order, both: the two counted in one walk");
     app.add_option("--parity", parite, "any (default), odd or even");
     app.add_option("--max", max, "bound on xN (0: none)");
     app.add_flag("--list", d.liste, "every solution, one line each, in the order of the interactive table");
@@ -153,6 +154,8 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
     if (!tranche.empty())
         std::tie(e.tranche, e.tranches) = lisTranche(tranche);
     verifie(e, o);
+    if (d.liste && e.lesDeux)
+        throw Erreur{"--list lists one type: --type 1 or 2"};
     if (d.liste && (e.tranches > 1 || !o.point.empty() || !o.reprise.empty() || d.estimation))
         throw Erreur{"--list cannot be used with --shard, --checkpoint, --resume or --estimate"};
     if (d.estimation && (e.tranches > 1 || !o.point.empty() || !o.reprise.empty()))

@@ -85,7 +85,7 @@ class Distribution : public Atelier {
 public:
     // Every rank says first how many threads it has: the units worth
     // keeping in hand.
-    Distribution(int rangs, int n) : n_(n), demandes_(rangs, 0), fils_(rangs, 0)
+    Distribution(int rangs, int n, bool lesDeux) : n_(n), lesDeux_(lesDeux), demandes_(rangs, 0), fils_(rangs, 0)
     {
         int total = 0;
         for (std::size_t r = 1; r < fils_.size(); r++) {
@@ -132,7 +132,7 @@ public:
             } else {
                 const nlohmann::json j = nlohmann::json::parse(recoit(etat));
                 Resultat res;
-                res.bilan = bilanDeJson(j.at("b"), n_);
+                res.bilan = bilanDeJson(j.at("b"), n_, lesDeux_);
                 faits.emplace_back(j.at("i").get<std::int64_t>(), std::move(res));
             }
         }
@@ -162,6 +162,7 @@ private:
     }
 
     const int n_;
+    const bool lesDeux_;  // units' results hold both types
     int places_ = 1;
     std::vector<int> demandes_, fils_;
     std::deque<Unite> attente_;
@@ -193,7 +194,7 @@ void compteAutreRang(const Demande& d)
         for (auto& [indice, res] : equipe.recolte(false)) {
             if (res.erreur)
                 std::rethrow_exception(res.erreur);
-            envoie(nlohmann::json{{"i", indice}, {"b", bilanJson(res.bilan)}}.dump(), 0, RESULTAT);
+            envoie(nlohmann::json{{"i", indice}, {"b", bilanJson(res.bilan, d.enonce.lesDeux)}}.dump(), 0, RESULTAT);
             rendus++;
             actif = true;
         }
@@ -236,7 +237,7 @@ int main(int argc, char** argv)
                 execute(d, sortie);
                 return;
             }
-            Distribution distribution(rangs, d.enonce.n);
+            Distribution distribution(rangs, d.enonce.n, d.enonce.lesDeux);
             struct Fin {
                 Distribution& d;
                 ~Fin() { d.termine(); }

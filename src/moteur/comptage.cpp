@@ -79,7 +79,7 @@ Total sansUnites(const Enonce& d, const Options& o, Observateur* observateur, Re
     if (regle) {
         // The single solution goes to the first shard.
         if (verdicts.dernier == Verdict::UNIQUE && d.tranche == 1)
-            t.ajoute(verdicts.unique, d.n, 0);
+            t.ajoute(verdicts.unique, d.n, 0, d.lesDeux);
     } else {
         // One prefix, one unit, counted here.
         t.unites = 1;
@@ -179,7 +179,7 @@ public:
             termines_.erase(it);
         }
         for (const Vec<ZZ>& x : u.avant)
-            t_.ajoute(x, n_, 2 * u.indice);
+            t_.ajoute(x, n_, 2 * u.indice, d_.lesDeux);
         t_.ajoute(b, 2 * u.indice + 1);
         fait_ += u.estimation;
         faitIci_ += u.estimation;
@@ -210,7 +210,7 @@ public:
     {
         if (!finie_ && mienne(t_.unites))
             for (const Vec<ZZ>& x : decoupe.finales)
-                t_.ajoute(x, n_, 2 * t_.unites);
+                t_.ajoute(x, n_, 2 * t_.unites, d_.lesDeux);
         suivante_ = t_.unites;
         termines_.clear();
         t_.secondes = avant_ + depuis(debut_);
@@ -314,6 +314,8 @@ Listage::Listage(const Enonce& d, int travailleurs_, bool json, std::function<bo
     : n_(d.n), json_(json), continuer_(std::move(continuer)), debut_(Horloge::now()),
       r_(std::make_unique<Recherche>(&verdicts_))
 {
+    if (d.lesDeux)
+        throw Erreur{"a listing is of one type: --type 1 or 2"};
     Recherche& r = *r_;
     r.reglages.travailleurs = travailleurs_;
     r.reglages.lignesJson = json;
@@ -323,7 +325,7 @@ Listage::Listage(const Enonce& d, int travailleurs_, bool json, std::function<bo
         // Settled at once: the single solution, or none.
         if (verdicts_.dernier == Verdict::UNIQUE) {
             ecritLigne(enAttente_, verdicts_.unique, n_, json);
-            t_.ajoute(verdicts_.unique, n_, 0);
+            t_.ajoute(verdicts_.unique, n_, 0, false);
         }
         fini_ = true;
         break;
@@ -359,7 +361,7 @@ bool Listage::suivants(std::string& lignes)
             // The solutions after the last unit.
             for (const Vec<ZZ>& x : decoupe_->finales) {
                 ecritLigne(lignes, x, n_, json_);
-                t_.ajoute(x, n_, 2 * decoupe_->unites());
+                t_.ajoute(x, n_, 2 * decoupe_->unites(), false);
             }
             fini_ = true;
             return !decoupe_->finales.empty();
@@ -370,7 +372,7 @@ bool Listage::suivants(std::string& lignes)
         const std::int64_t j = l->unite.indice;
         for (const Vec<ZZ>& x : l->unite.avant) {
             ecritLigne(lignes, x, n_, json_);
-            t_.ajoute(x, n_, 2 * j);
+            t_.ajoute(x, n_, 2 * j, false);
         }
         lignes += l->resultat.lignes;
         t_.ajoute(l->resultat.bilan, 2 * j + 1);

@@ -74,7 +74,8 @@ void verifie(const Enonce& e, const Options& o)
 Probleme probleme(const Enonce& e)
 {
     Probleme pb;
-    pb.type = e.type;
+    pb.type = e.lesDeux ? 1 : e.type;
+    pb.lesDeux = e.lesDeux;
     pb.n = e.n;
     pb.P1 = e.P;
     pb.Q1 = e.Q;

@@ -27,6 +27,8 @@ struct Enonce {
     int n = 0;
     ZZ P, Q;  // the fraction as written
     int type = 1;
+    // Both types counted in one walk (type is then 1); not for a listing.
+    bool lesDeux = false;
     Parite parite = Parite::INDIFFERENTE;
     ZZ max;  // bound on xn, 0 = none
     // Only the solutions that begin with these values (fewer than n).

@@ -338,33 +338,39 @@ public:
     // The last level from depth n-3, over bas .. haut of the walk of x(n-2)
     // whose bottom is fond: its prefixes, and its solutions estimated from
     // `tirages` values drawn in 1/t (NaN when a count is past the budget).
+    // (with those of type 2 of a count of both types in distinctes).
     void dernier(const ZZ& bas, const ZZ& haut, const ZZ& fond, int tirages, Alea& alea, double& prefixes,
-                 double& solutions, double& secondes)
+                 double& solutions, double& distinctes, double& secondes)
     {
         const ZZ z(r_.probleme().z);
         prefixes = NTL::conv<double>((haut - bas) / z + 1);
-        solutions = 0;
+        solutions = distinctes = 0;
         if (tirages == 0)
             return;
         const double debut = cpu();
         DernierNiveau loi(r_, bas, haut, fond);
-        for (int t = 0; t < tirages && !std::isnan(solutions); t++) {
+        for (int t = 0; t < tirages; t++) {
             if (inconnu) {
-                solutions = std::nan("");
+                solutions = distinctes = std::nan("");
                 break;
             }
             ZZ v;
             double poids = 0;
-            if (loi.tire(alea, v, poids))
-                solutions += poids * paires(v);
+            if (loi.tire(alea, v, poids)) {
+                const auto [toutes, d] = paires(v);
+                solutions += poids * toutes;
+                distinctes += poids * d;
+            }
         }
         solutions /= tirages;
+        distinctes /= tirages;
         secondes += cpu() - debut;
     }
 
     // The solutions whose x(n-2) is v, under x1 .. x(n-3) where the walk
-    // stands; NaN past the step budget (numbers past the words).
-    double paires(const ZZ& v)
+    // stands, and those of them of type 2 in a count of both types; NaN
+    // past the step budget (numbers past the words).
+    std::pair<double, double> paires(const ZZ& v)
     {
         const int k = n() - 2;
         Unite u;
@@ -377,10 +383,11 @@ public:
             u.minr[t] = r_.etatZZ().minr[t];
         u.x[k] = u.bas = v;
         try {
-            return static_cast<double>(compteUnite(compteur_, u).bilan.nombre);
+            const Bilan b = compteUnite(compteur_, u).bilan;
+            return {static_cast<double>(b.nombre), static_cast<double>(b.distinctes.nombre)};
         } catch (const TropDePas&) {
             inconnu = true;
-            return std::nan("");
+            return {std::nan(""), std::nan("")};
         }
     }
 
@@ -427,17 +434,19 @@ long sondesPermises(int n, double niveaux, long voulues)
 // means over the paths of the prefixes and solutions, and the variances of
 // those means. A path that dies adds nothing.
 struct Strate {
-    double prefixes = 0, varPrefixes = 0, solutions = 0, varSolutions = 0;
+    double prefixes = 0, varPrefixes = 0, solutions = 0, varSolutions = 0, distinctes = 0, varDistinctes = 0;
 };
 
 Strate echantillonne(Sondeur& s, const Unite& u, int chemins, int tirages, Alea& alea, double& secondes)
 {
     const int n = s.n();
     const ZZ z(s.z());
-    std::vector<double> p(static_cast<std::size_t>(chemins), 0.0), q(p);
+    std::vector<double> p(static_cast<std::size_t>(chemins), 0.0), q(p), q2(p);
     (void)n;
     for (std::size_t c = 0; c < p.size(); c++) {
-        double poids = 1, completions = 0, prefixes = 0, solutions = 0;
+        // The completions have three equal values at least: none is of
+        // type 2 in a count of both types.
+        double poids = 1, completions = 0, prefixes = 0, solutions = 0, distinctes = 0;
         if (u.k == -2) {
             s.racine();
         } else {
@@ -449,9 +458,10 @@ Strate echantillonne(Sondeur& s, const Unite& u, int chemins, int tirages, Alea&
         }
         ZZ haut, fond;
         if (s.descend(alea, poids, &completions) && s.bornes(poids, &completions, haut, fond)) {
-            s.dernier(fond, haut, fond, tirages, alea, prefixes, solutions, secondes);
+            s.dernier(fond, haut, fond, tirages, alea, prefixes, solutions, distinctes, secondes);
             p[c] = poids * prefixes;
             q[c] = poids * solutions;
+            q2[c] = poids * distinctes;
         }
         q[c] += completions;
     }
@@ -468,6 +478,7 @@ Strate echantillonne(Sondeur& s, const Unite& u, int chemins, int tirages, Alea&
     Strate st;
     moyenne(p, st.prefixes, st.varPrefixes);
     moyenne(q, st.solutions, st.varSolutions);
+    moyenne(q2, st.distinctes, st.varDistinctes);
     return st;
 }
 
@@ -480,7 +491,9 @@ bool exacte(const Enonce& d, Estimation& e)
     const Depart depart = commence(r, d, Mode::COMPTE);
     if (depart == Depart::REGLE) {
         fixe(e.prefixes, 0);
-        fixe(e.solutions, verdicts.dernier == Verdict::UNIQUE ? 1 : 0);
+        const bool unique = verdicts.dernier == Verdict::UNIQUE;
+        fixe(e.solutions, unique ? 1 : 0);
+        fixe(e.distinctes, unique && distinctes(verdicts.unique, d.n) ? 1 : 0);
         return true;
     }
     // Under a prefix of n-2 values, one prefix too.
@@ -489,9 +502,11 @@ bool exacte(const Enonce& d, Estimation& e)
     fixe(e.prefixes, 1);
     r.reglages.pasMax = limites::PAS_EXACT;
     try {
-        fixe(e.solutions, static_cast<double>(r.parcourt().nombre));
+        const Bilan b = r.parcourt();
+        fixe(e.solutions, static_cast<double>(b.nombre));
+        fixe(e.distinctes, static_cast<double>(b.distinctes.nombre));
     } catch (const TropDePas&) {
-        e.solutions = Grandeur();  // its numbers are past the words
+        e.solutions = e.distinctes = Grandeur();  // its numbers are past the words
     }
     return true;
 }
@@ -505,16 +520,17 @@ bool petitCompte(const Enonce& d, Estimation& e)
     prepare(r, d, Mode::COMPTE);
     r.reglages.pasMax = limites::PAS_PETIT_COMPTE;
     const double debut = cpu();
-    double solutions = 0;
+    Bilan b;
     try {
-        solutions = static_cast<double>(r.parcourt().nombre);
+        b = r.parcourt();
     } catch (const TropDePas&) {
         return false;
     }
     const double secondes = cpu() - debut;
     const double prefixes = static_cast<double>(r.compteurs.n[PREFIXES]);
     fixe(e.prefixes, prefixes);
-    fixe(e.solutions, solutions);
+    fixe(e.solutions, static_cast<double>(b.nombre));
+    fixe(e.distinctes, static_cast<double>(b.distinctes.nombre));
     e.nsParPrefixe = prefixes > 0 ? 1e9 * secondes / prefixes : std::nan("");
     return true;
 }
@@ -531,10 +547,10 @@ double estimePrefixes(const Enonce& d, int sondes, std::uint64_t graine, std::in
     double total = 0, secondes = 0;
     for (long t = 0; t < nombre; t++) {
         s.racine();
-        double poids = 1, prefixes = 0, solutions = 0;
+        double poids = 1, prefixes = 0, solutions = 0, distinctes = 0;
         ZZ haut, fond;
         if (s.descend(alea, poids, nullptr) && s.bornes(poids, nullptr, haut, fond)) {
-            s.dernier(fond, haut, fond, 0, alea, prefixes, solutions, secondes);
+            s.dernier(fond, haut, fond, 0, alea, prefixes, solutions, distinctes, secondes);
             total += poids * prefixes;
         }
     }
@@ -596,16 +612,20 @@ void sonde(const Enonce& d, double taille, double voulues, int chemins, int tira
     chemins = static_cast<int>(std::max(2.0, std::floor(total / static_cast<double>(liste.size()))));
     Sondeur s(d);
     Alea alea(20261207);
-    double prefixes = 0, solutions = 0, varP = 0, varS = 0;
+    double prefixes = 0, solutions = 0, deux = 0, varP = 0, varS = 0, varD = 0;
     for (const Unite& u : liste) {
         solutions += static_cast<double>(u.avant.size());
+        for (const Vec<ZZ>& x : u.avant)
+            deux += d.lesDeux && distinctes(x, d.n) ? 1 : 0;
         if (u.k == -1)
             continue;
         const Strate st = echantillonne(s, u, chemins, tirages, alea, secondes);
         prefixes += st.prefixes;
         solutions += st.solutions;
+        deux += st.distinctes;
         varP += st.varPrefixes;
         varS += st.varSolutions;
+        varD += st.varDistinctes;
         parts.push_back(st.prefixes);
         e.strates++;
         e.sondes += chemins;
@@ -619,6 +639,7 @@ void sonde(const Enonce& d, double taille, double voulues, int chemins, int tira
     };
     intervalle(e.prefixes, prefixes, varP);
     intervalle(e.solutions, solutions, varS);
+    intervalle(e.distinctes, deux, varD);
 }
 
 // The CPU time of closing one prefix, as a count pays it: ranges of 4096
@@ -706,7 +727,7 @@ Estimation estime(const Enonce& d, double unite)
     }
     // Past the doubles, nothing is known; paths cut leave the prefixes a
     // lower bound (when there are any), and the rest unknown.
-    for (Grandeur* g : {&e.prefixes, &e.solutions})
+    for (Grandeur* g : {&e.prefixes, &e.solutions, &e.distinctes})
         if (!std::isfinite(g->valeur) || !std::isfinite(g->haut))
             *g = Grandeur();
     if (e.coupes > 0) {
@@ -714,7 +735,7 @@ Estimation estime(const Enonce& d, double unite)
         e.prefixes.bas = e.prefixes.haut = std::nan("");
         if (!(e.prefixes.valeur > 0))
             e.prefixes.valeur = std::nan("");
-        e.solutions = Grandeur();
+        e.solutions = e.distinctes = Grandeur();
         e.nsParPrefixe = std::nan("");
     }
     e.unites = e.prefixes.connue() ? std::max(1.0, std::ceil(e.prefixes.valeur / unite)) : std::nan("");
@@ -736,7 +757,7 @@ nlohmann::json estimationJson(const Enonce& d, const Estimation& e)
     nlohmann::json j = {{"n", d.n},
                         {"P", nombreJson(d.P)},
                         {"Q", nombreJson(d.Q)},
-                        {"type", d.type},
+                        {"type", typeJson(d)},
                         {"parity", nomParite(d.parite)},
                         {"max", d.max == 0 ? nlohmann::json(nullptr) : nombreJson(d.max)},
                         {"prefix", prefixeJson(d)},
@@ -746,12 +767,19 @@ nlohmann::json estimationJson(const Enonce& d, const Estimation& e)
                         {"paths_cut", e.coupes},
                         {"strata", e.strates},
                         {"seconds", e.secondes}};
-    for (const auto& [nom, g] : {std::pair<const char*, const Grandeur*>{"prefixes", &e.prefixes},
-                                 {"solutions", &e.solutions}, {"core_hours", &e.heures}}) {
-        j[std::string(nom) + "_estimate"] = nombre(g->valeur);
-        j[std::string(nom) + "_low"] = nombre(g->bas);
-        j[std::string(nom) + "_high"] = nombre(g->haut);
-        j[std::string(nom) + "_lower_bound"] = g->auMoins;
+    auto grandeur = [](nlohmann::json& o, const std::string& nom, const Grandeur& g) {
+        o[nom + "_estimate"] = nombre(g.valeur);
+        o[nom + "_low"] = nombre(g.bas);
+        o[nom + "_high"] = nombre(g.haut);
+        o[nom + "_lower_bound"] = g.auMoins;
+    };
+    grandeur(j, "prefixes", e.prefixes);
+    grandeur(j, "core_hours", e.heures);
+    if (d.lesDeux) {
+        grandeur(j["type1"], "solutions", e.solutions);
+        grandeur(j["type2"], "solutions", e.distinctes);
+    } else {
+        grandeur(j, "solutions", e.solutions);
     }
     return j;
 }

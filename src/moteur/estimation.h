@@ -24,6 +24,9 @@ struct Grandeur {
 
 struct Estimation {
     Grandeur prefixes, solutions, heures;  // heures: core-hours
+    // A count of both types: the solutions above are those of type 1,
+    // these those of type 2.
+    Grandeur distinctes;
     double unites = NAN;                   // work units of the count
     double nsParPrefixe = NAN;             // CPU time of closing one prefix, measured
     std::int64_t sondes = 0, strates = 0;

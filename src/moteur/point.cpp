@@ -39,7 +39,7 @@ std::string empreinte(const std::string& texte)
 json identite(const Enonce& d, double unite)
 {
     return {{"n", d.n},       {"P", nombreJson(d.P)}, {"Q", nombreJson(d.Q)},
-            {"type", d.type}, {"parity", nomParite(d.parite)},
+            {"type", typeJson(d)}, {"parity", nomParite(d.parite)},
             {"max", nombreJson(d.max)}, {"prefix", prefixeJson(d)}, {"unit", unite},
             {"shard", std::to_string(d.tranche) + "/" + std::to_string(d.tranches)}};
 }
@@ -201,7 +201,7 @@ void FichierPoint::ecris(const Enonce& d, double unite, const Point& p)
     c["total"] = p.total.enJson(d);
     json termines = json::array();
     for (const auto& [indice, b] : p.termines) {
-        json e = bilanJson(b);
+        json e = bilanJson(b, d.lesDeux);
         e["unit"] = indice;
         termines.push_back(e);
     }
@@ -218,9 +218,9 @@ Point lisPoint(const std::string& fichier, const Enonce& d, double unite)
         if (c.at("count") != identite(d, unite))
             throw Erreur{"the checkpoint " + fichier + " belongs to another count: " + c.at("count").dump()};
         p.suivante = c.at("next").get<std::int64_t>();
-        p.total = Total::deJson(c.at("total"), d.n);
+        p.total = Total::deJson(c.at("total"), d);
         for (const json& e : c.at("finished"))
-            p.termines[e.at("unit").get<std::int64_t>()] = bilanDeJson(e, d.n);
+            p.termines[e.at("unit").get<std::int64_t>()] = bilanDeJson(e, d.n, d.lesDeux);
     } catch (const json::exception& e) {
         throw Erreur{"the checkpoint " + fichier + " is damaged: " + e.what()};
     }

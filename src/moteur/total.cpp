@@ -115,49 +115,116 @@ void solutionsDeJson(const json& j, int n, ZZ& nombre, Maximum& xn, Solution& pr
 
 }  // namespace
 
-json bilanJson(const Bilan& b)
+json typeJson(const Enonce& d) { return d.lesDeux ? json("both") : json(d.type); }
+
+json bilanJson(const Bilan& b, bool lesDeux)
 {
     json j = solutionsJson(ZZ(b.nombre), b.m, b.premiere, b.derniere);
+    if (lesDeux) {
+        const Part& t = b.distinctes;
+        j["type2"] = solutionsJson(ZZ(t.nombre), t.m, t.premiere, t.derniere);
+    }
     j["ended"] = b.finie;
     return j;
 }
 
-Bilan bilanDeJson(const json& j, int n)
+namespace {
+
+Part partDeJson(const json& j, int n)
 {
-    Bilan b;
+    Part p;
     ZZ nombre;
-    solutionsDeJson(j, n, nombre, b.m, b.premiere, b.derniere);
+    solutionsDeJson(j, n, nombre, p.m, p.premiere, p.derniere);
     // One unit's count fits a word (a few billion solutions at most).
     if (!tient(nombre, 62))
         throw Erreur{"a unit's count is out of range: " + j.at("solutions").dump()};
-    b.nombre = NTL::conv<long>(nombre);
+    p.nombre = NTL::conv<long>(nombre);
+    return p;
+}
+
+}  // namespace
+
+Bilan bilanDeJson(const json& j, int n, bool lesDeux)
+{
+    Bilan b;
+    static_cast<Part&>(b) = partDeJson(j, n);
+    if (lesDeux) {
+        b.distinctes = partDeJson(j.at("type2"), n);
+        if (b.distinctes.nombre > b.nombre)
+            throw Erreur{"a unit has more solutions of type 2 than of type 1"};
+    }
     b.finie = j.at("ended").get<bool>();
     return b;
 }
 
-void Total::ajoute(const Bilan& b, std::int64_t place)
+void Totaux::ajoute(const Part& p, std::int64_t place)
 {
-    if (b.nombre == 0)
+    if (p.nombre == 0)
         return;
-    nombre += b.nombre;
-    xn.propose(b.m.valeur());
+    nombre += p.nombre;
+    xn.propose(p.m.valeur());
     if (premiere.vide()) {
-        premiere = b.premiere;
+        premiere = p.premiere;
         placePremiere = place;
     }
-    derniere = b.derniere;
+    derniere = p.derniere;
     placeDerniere = place;
 }
 
-void Total::ajoute(const Vec<ZZ>& x, int n, std::int64_t place)
+void Totaux::fusionne(const Totaux& t)
+{
+    nombre += t.nombre;
+    if (t.nombre == 0)
+        return;
+    xn.propose(t.xn.valeur());
+    if (placePremiere < 0 || t.placePremiere < placePremiere) {
+        premiere = t.premiere;
+        placePremiere = t.placePremiere;
+    }
+    if (t.placeDerniere > placeDerniere) {
+        derniere = t.derniere;
+        placeDerniere = t.placeDerniere;
+    }
+}
+
+void Total::ajoute(const Bilan& b, std::int64_t place)
+{
+    Totaux::ajoute(b, place);
+    distinctes.ajoute(b.distinctes, place);
+}
+
+void Total::ajoute(const Vec<ZZ>& x, int n, std::int64_t place, bool lesDeux)
 {
     Bilan b;
-    b.nombre = 1;
-    b.m.propose(x[n]);
-    b.premiere.prend(x, n);
-    b.derniere.prend(x, n);
+    b.ajoute(x, n, lesDeux);
     ajoute(b, place);
 }
+
+namespace {
+
+// One kind's totals in JSON, and back.
+json totauxJson(const Totaux& t)
+{
+    json j = solutionsJson(t.nombre, t.xn, t.premiere, t.derniere);
+    j["x1_min"] = t.nombre > 0 ? nombreJson(t.derniere.valeurs()[1]) : json(nullptr);
+    j["first_place"] = t.placePremiere;
+    j["last_place"] = t.placeDerniere;
+    return j;
+}
+
+Totaux totauxDeJson(const json& j, int n)
+{
+    Totaux t;
+    solutionsDeJson(j, n, t.nombre, t.xn, t.premiere, t.derniere);
+    const std::int64_t grand = std::numeric_limits<std::int64_t>::max() / 2;
+    t.placePremiere = entierDeJson(j.at("first_place"), -1, grand);
+    t.placeDerniere = entierDeJson(j.at("last_place"), -1, grand);
+    if ((t.nombre == 0) != (t.placePremiere < 0) || t.placePremiere > t.placeDerniere)
+        throw Erreur{"its solutions, first and last do not agree"};
+    return t;
+}
+
+}  // namespace
 
 json Total::enJson(const Enonce& d) const
 {
@@ -165,33 +232,37 @@ json Total::enJson(const Enonce& d) const
     j["n"] = d.n;
     j["P"] = nombreJson(d.P);
     j["Q"] = nombreJson(d.Q);
-    j["type"] = d.type;
+    j["type"] = typeJson(d);
     j["parity"] = nomParite(d.parite);
     j["max"] = d.max == 0 ? json(nullptr) : nombreJson(d.max);
     j["prefix"] = prefixeJson(d);
-    j.update(solutionsJson(nombre, xn, premiere, derniere));
-    j["x1_min"] = nombre > 0 ? nombreJson(derniere.valeurs()[1]) : json(nullptr);
+    if (d.lesDeux) {
+        j["type1"] = totauxJson(*this);
+        j["type2"] = totauxJson(distinctes);
+    } else {
+        j.update(totauxJson(*this));
+    }
     j["seconds"] = secondes;
     j["units"] = unites;
     j["shard"] = std::to_string(tranche) + "/" + std::to_string(tranches);
-    j["first_place"] = placePremiere;
-    j["last_place"] = placeDerniere;
     return j;
 }
 
-Total Total::deJson(const json& j, int n)
+Total Total::deJson(const json& j, const Enonce& d)
 {
     Total t;
-    solutionsDeJson(j, n, t.nombre, t.xn, t.premiere, t.derniere);
+    if (d.lesDeux) {
+        static_cast<Totaux&>(t) = totauxDeJson(j.at("type1"), d.n);
+        t.distinctes = totauxDeJson(j.at("type2"), d.n);
+        if (t.distinctes.nombre > t.nombre)
+            throw Erreur{"it has more solutions of type 2 than of type 1"};
+    } else {
+        static_cast<Totaux&>(t) = totauxDeJson(j, d.n);
+    }
     if (!j.at("seconds").is_number() || !(j.at("seconds").get<double>() >= 0))
         throw Erreur{"seconds must be a non-negative number, not " + j.at("seconds").dump()};
     t.secondes = j.at("seconds").get<double>();
-    const std::int64_t grand = std::numeric_limits<std::int64_t>::max() / 2;
-    t.unites = entierDeJson(j.at("units"), 0, grand);
-    t.placePremiere = entierDeJson(j.at("first_place"), -1, grand);
-    t.placeDerniere = entierDeJson(j.at("last_place"), -1, grand);
-    if ((t.nombre == 0) != (t.placePremiere < 0) || t.placePremiere > t.placeDerniere)
-        throw Erreur{"its solutions, first and last do not agree"};
+    t.unites = entierDeJson(j.at("units"), 0, std::numeric_limits<std::int64_t>::max() / 2);
     return t;
 }
 
@@ -218,7 +289,8 @@ Total fusionne(const std::vector<std::string>& fichiers, Enonce& d)
                 d.n = static_cast<int>(entierDeJson(j.at("n"), 1, limites::NMAX));
                 d.P = nombreDeJson(j.at("P"));
                 d.Q = nombreDeJson(j.at("Q"));
-                d.type = static_cast<int>(entierDeJson(j.at("type"), 1, 2));
+                d.lesDeux = j.at("type") == "both";
+                d.type = d.lesDeux ? 1 : static_cast<int>(entierDeJson(j.at("type"), 1, 2));
                 const std::string p = j.at("parity").get<std::string>();
                 if (p != "any" && p != "odd" && p != "even")
                     throw Erreur{"its parity is " + p};
@@ -235,7 +307,7 @@ Total fusionne(const std::vector<std::string>& fichiers, Enonce& d)
             }
             if (i > k || parts.count(i))
                 throw Erreur{"shard " + tr + " given twice or out of range"};
-            parts[i] = Total::deJson(j, d.n);
+            parts[i] = Total::deJson(j, d);
         } catch (const json::exception& e) {
             throw Erreur{f + " is not a shard result: " + e.what()};
         } catch (const Erreur& e) {
@@ -247,20 +319,10 @@ Total fusionne(const std::vector<std::string>& fichiers, Enonce& d)
                               std::to_string(parts.size()) + " were given"};
     Total t;
     for (auto& [i, p] : parts) {
-        t.nombre += p.nombre;
+        t.fusionne(p);
+        t.distinctes.fusionne(p.distinctes);
         t.secondes += p.secondes;
         t.unites = p.unites;
-        if (p.nombre == 0)
-            continue;
-        t.xn.propose(p.xn.valeur());
-        if (t.placePremiere < 0 || p.placePremiere < t.placePremiere) {
-            t.premiere = p.premiere;
-            t.placePremiere = p.placePremiere;
-        }
-        if (p.placeDerniere > t.placeDerniere) {
-            t.derniere = p.derniere;
-            t.placeDerniere = p.placeDerniere;
-        }
     }
     return t;
 }

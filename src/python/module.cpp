@@ -43,11 +43,24 @@ py::int_ versPython(const NTL::ZZ& v)
     return py::reinterpret_steal<py::int_>(PyLong_FromString(o.str().c_str(), nullptr, 10));
 }
 
-fu::Problem probleme(int n, const py::object& f, int type, const std::string& parite, const py::object& max,
-                     const py::iterable& prefixe)
+// The type: 1, 2, or "both".
+int typeDe(const py::object& type)
+{
+    if (py::isinstance<py::str>(type) && type.cast<std::string>() == "both")
+        return fu::Problem::both;
+    if (py::isinstance<py::int_>(type) && !py::isinstance<py::bool_>(type)) {
+        const long t = type.cast<long>();
+        if (t == 1 || t == 2)
+            return static_cast<int>(t);
+    }
+    throw py::value_error("type must be 1, 2 or \"both\"");
+}
+
+fu::Problem probleme(int n, const py::object& f, const py::object& type, const std::string& parite,
+                     const py::object& max, const py::iterable& prefixe)
 {
     fu::Problem p = fu::problem(n, fraction(f));
-    p.type = type;
+    p.type = typeDe(type);
     if (parite == "odd")
         p.parity = fu::Parity::odd;
     else if (parite == "even")
@@ -146,7 +159,7 @@ PYBIND11_MODULE(fractions_unitaires, m)
               "or x1 < ... < xn (type 2): counted, listed or estimated exactly on every core.";
     m.def(
         "count",
-        [](int n, const py::object& f, int type, const std::string& parite, const py::object& max,
+        [](int n, const py::object& f, const py::object& type, const std::string& parite, const py::object& max,
            const py::iterable& prefixe, int threads) {
             const fu::Problem p = probleme(n, f, type, parite, max, prefixe);
             fu::CountOptions o;
@@ -159,9 +172,11 @@ PYBIND11_MODULE(fractions_unitaires, m)
             } catch (const fu::Error& e) {
                 leve(e);
             }
-            return versPython(t.solutions);
+            if (p.type == fu::Problem::both)
+                return py::object(py::make_tuple(versPython(t.solutions), versPython(t.type2.solutions)));
+            return py::object(versPython(t.solutions));
         },
-        "The number of solutions.", py::arg("n"), py::arg("fraction"), py::arg("type") = 1,
+        "The number of solutions; with type=\"both\", those of type 1 and of type 2, counted in one walk.", py::arg("n"), py::arg("fraction"), py::arg("type") = 1,
         py::arg("parity") = "any", py::arg("max") = py::none(), py::arg("prefix") = py::tuple(),
         py::arg("threads") = 0);
     py::class_<Solutions>(m, "Solutions")
@@ -169,7 +184,7 @@ PYBIND11_MODULE(fractions_unitaires, m)
         .def("__next__", &Solutions::next);
     m.def(
         "solutions",
-        [](int n, const py::object& f, int type, const std::string& parite, const py::object& max,
+        [](int n, const py::object& f, const py::object& type, const std::string& parite, const py::object& max,
            const py::iterable& prefixe, int threads) {
             try {
                 return std::make_unique<Solutions>(probleme(n, f, type, parite, max, prefixe), threads);
@@ -182,7 +197,7 @@ PYBIND11_MODULE(fractions_unitaires, m)
         py::arg("prefix") = py::tuple(), py::arg("threads") = 0);
     m.def(
         "estimate",
-        [](int n, const py::object& f, int type, const std::string& parite, const py::object& max,
+        [](int n, const py::object& f, const py::object& type, const std::string& parite, const py::object& max,
            const py::iterable& prefixe) {
             const fu::Problem p = probleme(n, f, type, parite, max, prefixe);
             std::string json;

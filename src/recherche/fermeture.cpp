@@ -105,6 +105,7 @@ Chemin Fermeture::niveau(int k)
     }
     ici.c = num;
     ici.d = den;
+    ici.croissant = avant.croissant && avant.x < xk;
     return NB_CHEMINS;
 }
 
@@ -187,55 +188,86 @@ bool Fermeture::plage(Mot bas, Mot haut, u128& lo, u128& hi) const
     return hi >= lo;
 }
 
-void Fermeture::compte(Mot bas, Mot haut)
+bool Fermeture::plageDistincte(u128 lo, u128 hi, u128& lo2, u128& hi2) const
+{
+    const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
+    if (!nv.croissant)
+        return false;
+    lo2 = lo;
+    hi2 = std::min(hi, nv.d - 1);
+    // u > x(n-2) is A > c x(n-2) - d.
+    if (n_ >= 3) {
+        const u128 cx = nv.c * static_cast<u128>(nv.x.v);
+        if (cx > nv.d && cx - nv.d >= lo2)
+            lo2 = cx - nv.d + 1;
+    }
+    return hi2 >= lo2;
+}
+
+bool Fermeture::parNombre(u128 lo, u128 hi, bool strict, Comptees& sortie) const
 {
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
     const u128 c = nv.c, d = nv.d;
-    nombre_ = 0;
+    const u128 plafond = strict ? d - 1 : d;
+    // Every divisor of d^2 is a solution when c <= 2: the pairs A, d^2/A
+    // give the count from the number of divisors alone, less those outside
+    // [lo, hi], at most the few values at each end of the walk (the bottom
+    // one met by a step of its own, the top one by the step before).
+    if (c > 2 || lo > 4 || plafond - hi > 2 || (d >> 63) != 0)
+        return false;
+    auto divise = [&](u128 A) { return (d % A) * (d % A) % A == 0; };
+    const u128 tau = Diviseurs::nombre(nv.f);
+    std::int64_t nombre = static_cast<std::int64_t>(strict ? (tau - 1) / 2 : (tau + 1) / 2);
+    for (u128 A = 1; A < lo; A++)
+        nombre -= divise(A);
+    for (u128 A = hi + 1; A <= plafond; A++)
+        nombre -= divise(A);
+    sortie = Comptees();
+    if (nombre <= 0)
+        return true;
+    // The smallest divisor from lo <= 4 on: below 10, or else the smallest
+    // prime of d (a prime p < 10 of d puts p or p^2 in [4, 9]).
+    sortie.Amin = nv.f.nb > 0 ? nv.f.p[0] : 1;
+    for (u128 A = lo; A <= 9; A++)
+        if (divise(A)) {
+            sortie.Amin = A;
+            break;
+        }
+    sortie.Amax = 0;  // not needed: the first solution is not asked for
+    sortie.nombre = nombre;
+    return true;
+}
+
+Fermeture::Paires Fermeture::compte(Mot bas, Mot haut)
+{
+    const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
+    const u128 c = nv.c, d = nv.d;
+    Paires p;
     u128 lo, hi;
     if (!plage(bas, haut, lo, hi))
-        return;
-    const u128 plafond = (servie_.pb.type == 2) ? d - 1 : d;
-    // With no parity and no bound, every divisor of d^2 is a solution when
-    // c <= 2, and the pairs A, d^2/A give the count from the number of
-    // divisors alone, less those outside [lo, hi]: at most the few values
-    // at each end of the walk, the bottom one met by a step of its own and
-    // the top one by the step before.
+        return p;
+    const bool lesDeux = servie_.pb.lesDeux;
+    u128 lo2 = 1, hi2 = 0;
+    const bool distinctes = lesDeux && plageDistincte(lo, hi, lo2, hi2);
     const bool libre = servie_.pb.z == 1 && servie_.mots.M == 0;
-    const bool premiereVoulue = servie_.mode == Mode::COMPTE && servie_.bilan.premiere.vide();
-    if (libre && c <= 2 && lo <= 3 && plafond - hi <= 2 && (d >> 63) == 0 && !premiereVoulue) {
-        auto divise = [&](u128 A) { return (d % A) * (d % A) % A == 0; };
-        const u128 tau = Diviseurs::nombre(nv.f);
-        std::int64_t nombre = static_cast<std::int64_t>(servie_.pb.type == 2 ? (tau - 1) / 2 : (tau + 1) / 2);
-        for (u128 A = 1; A < lo; A++)
-            nombre -= divise(A);
-        for (u128 A = hi + 1; A <= plafond; A++)
-            nombre -= divise(A);
-        if (nombre <= 0)
-            return;
-        // The smallest divisor from lo on: below 6, or else the smallest
-        // prime of d.
-        Amin_ = nv.f.nb > 0 ? nv.f.p[0] : 1;
-        for (u128 A = lo; A <= 5; A++)
-            if (divise(A)) {
-                Amin_ = A;
-                break;
-            }
-        Amax_ = 0;  // not needed: the first solution is not asked for
-        nombre_ = nombre;
+    const Bilan& avant = servie_.bilan;
+    const bool premiereVoulue = servie_.mode == Mode::COMPTE &&
+                                (avant.premiere.vide() || (lesDeux && avant.distinctes.premiere.vide()));
+    if (libre && !premiereVoulue && parNombre(lo, hi, servie_.pb.type == 2, p.toutes) &&
+        (!distinctes || parNombre(lo2, hi2, true, p.distinctes))) {
         servie_.compteurs.n[DIVISEURS_FORME]++;
-        return;
+        return p;
     }
+    p = Paires();
     compteMethode(diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_));
     for (u128 A : A_) {
         if (!libre && !valide(A, haut))
             continue;
-        if (nombre_ == 0 || A < Amin_)
-            Amin_ = A;
-        if (nombre_ == 0 || A > Amax_)
-            Amax_ = A;
-        nombre_++;
+        p.toutes.prend(A);
+        if (distinctes && A >= lo2 && A <= hi2)
+            p.distinctes.prend(A);
     }
+    return p;
 }
 
 void Fermeture::prepareListe(Mot bas, Mot haut)
@@ -305,21 +337,25 @@ bool Fermeture::lit(const Etat<T>& s)
     return true;
 }
 
-Bilan Fermeture::bloc(const Vec<Mot>& x) const
+Bilan Fermeture::bloc(const Vec<Mot>& x, const Paires& p) const
 {
     // The last solution has the smallest divisor A (the smallest x(n-1) and
     // the largest xn), the first the largest; the first only when a share
     // of a count needs it.
-    Bilan b;
-    b.nombre = nombre_;
-    if (nombre_ == 0)
-        return b;
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
-    const Paire dernierePaire{Amin_, nv.c, nv.d};
-    b.derniere.prendPaire(x, n_, enM((Amin_ + nv.d) / nv.c), dernierePaire);
-    if (servie_.mode == Mode::COMPTE && servie_.bilan.premiere.vide())
-        b.premiere.prendPaire(x, n_, enM((Amax_ + nv.d) / nv.c), Paire{Amax_, nv.c, nv.d});
-    b.m.propose(dernierePaire);
+    auto partie = [&](const Comptees& k, const Part& avant, Part& sortie) {
+        sortie.nombre = k.nombre;
+        if (k.nombre == 0)
+            return;
+        const Paire derniere{k.Amin, nv.c, nv.d};
+        sortie.derniere.prendPaire(x, n_, enM((k.Amin + nv.d) / nv.c), derniere);
+        if (servie_.mode == Mode::COMPTE && avant.premiere.vide())
+            sortie.premiere.prendPaire(x, n_, enM((k.Amax + nv.d) / nv.c), Paire{k.Amax, nv.c, nv.d});
+        sortie.m.propose(derniere);
+    };
+    Bilan b;
+    partie(p.toutes, servie_.bilan, b);
+    partie(p.distinctes, servie_.bilan.distinctes, b.distinctes);
     return b;
 }
 
@@ -333,8 +369,7 @@ bool Fermeture::marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b)
         servie_.compteurs.n[raison]++;
         return false;
     }
-    compte(bas, haut);
-    b = bloc(*x_);
+    b = bloc(*x_, compte(bas, haut));
     return true;
 }
 
@@ -394,8 +429,8 @@ bool Fermeture::vers(Mot& cibleSortie)
         enBloc = arretEnBloc_;
     }
     if (enBloc) {
-        compte(cible, haut);
-        if (nombre_ == 0 || servie_.ajouteBloc(bloc(x))) {
+        const Paires p = compte(cible, haut);
+        if (p.toutes.nombre == 0 || servie_.ajouteBloc(bloc(x, p))) {
             servie_.compteurs.n[FERME_COMPTE]++;
             cibleSortie = cible;
             return true;

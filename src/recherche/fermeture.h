@@ -73,20 +73,48 @@ private:
         Mot x;           // x_k (level 0: none)
         u128 c = 0, d = 0;  // the remainder after x1 .. xk, in lowest terms
         Facteurs f;      // the primes of d
+        bool croissant = true;  // x1 < ... < xk
+    };
+    // The pairs of one kind that compte() found: how many, and the
+    // smallest and largest divisors A among them.
+    struct Comptees {
+        std::int64_t nombre = 0;
+        u128 Amin = 0, Amax = 0;
+        void prend(u128 A)
+        {
+            if (nombre == 0 || A < Amin)
+                Amin = A;
+            if (nombre == 0 || A > Amax)
+                Amax = A;
+            nombre++;
+        }
+    };
+    // All the pairs, and when both types are counted those whose values
+    // are all distinct.
+    struct Paires {
+        Comptees toutes, distinctes;
     };
     // Levels 0 .. n-2 for the current prefix; the limit passed when the
     // remainder or a factorisation is beyond the closing, else NB_CHEMINS.
     Chemin niveaux();
     Chemin niveauxDe();
     Chemin niveau(int k);
-    // The solutions whose x(n-1) lies in (bas, haut]: their count, the
-    // first and last (largest and smallest A) and the largest xn.
-    void compte(Mot bas, Mot haut);
+    // The pairs whose x(n-1) lies in (bas, haut].
+    Paires compte(Mot bas, Mot haut);
+    // The pairs of the divisors in [lo, hi] of d^2 counted from the number
+    // of its divisors, when no parity and no bound leave any out and
+    // [lo, hi] leaves out a few divisors at each end at most, so that
+    // they are tried one by one: those of 1 .. plafond, A <= d (A < d:
+    // `strict`). False when it cannot be done so.
+    bool parNombre(u128 lo, u128 hi, bool strict, Comptees& sortie) const;
     // The divisors A = c u - d for u in (bas, haut] with a pair v >= u
     // (v > u in type 2): [lo, hi]; false when none.
     bool plage(Mot bas, Mot haut, u128& lo, u128& hi) const;
-    // The solutions compte() found, under the prefix x.
-    Bilan bloc(const Vec<Mot>& x) const;
+    // The divisors of those whose values are all distinct, when the
+    // prefix is increasing: u > x(n-2), v > u. False when none.
+    bool plageDistincte(u128 lo, u128 hi, u128& lo2, u128& hi2) const;
+    // The solutions of the pairs p under the prefix x.
+    Bilan bloc(const Vec<Mot>& x, const Paires& p) const;
     // The completing values of x(n-1) below haut, decreasing, in liste_.
     void prepareListe(Mot bas, Mot haut);
     // Whether the pair of A passes the parities and the bound.
@@ -113,10 +141,6 @@ private:
     std::uint64_t versionArret_ = ~std::uint64_t(0);
     bool arretEnBloc_ = false;
     std::vector<u128> A_;
-
-    // The count of compte().
-    std::int64_t nombre_ = 0;
-    u128 Amin_ = 0, Amax_ = 0;
 
     // The list of the walk being jumped, and what it was made for.
     std::vector<Mot> liste_;

@@ -30,6 +30,9 @@ inline ZZ borneApplicable(Parite p, const ZZ& M)
 
 struct Probleme {
     int type = 1;       // 1: x1 <= ... <= xn, 2: x1 < ... < xn
+    // A count of both types at once: the walk of type 1, whose solutions
+    // with distinct values are those of type 2 (a batch count only).
+    bool lesDeux = false;
     int n = 1;          // number of unknowns
     ZZ P1, Q1;          // the fraction as entered
     ZZ pg;              // gcd(P1, Q1)

@@ -184,11 +184,7 @@ void Recherche::solution(const Vec<T>& x)
         ecritLigne(lignes_, x, n, reglages.lignesJson);
         [[fallthrough]];
     case Mode::COMPTE:
-        bilan_.nombre++;
-        bilan_.m.propose(x[n]);
-        if (bilan_.premiere.vide())
-            bilan_.premiere.prend(x, n);
-        bilan_.derniere.prend(x, n);
+        bilan_.ajoute(x, n, pb.lesDeux);
         break;
     case Mode::RELEVE: {
         Solution s;
@@ -272,11 +268,7 @@ bool Recherche::ajouteBloc(const Bilan& b)
     case Mode::LISTE:
         return false;
     case Mode::COMPTE:
-        bilan_.nombre += cnt;
-        bilan_.m.propose(b.m.valeur());
-        if (bilan_.premiere.vide())
-            bilan_.premiere = b.premiere;
-        bilan_.derniere = b.derniere;
+        bilan_.ajoute(b);
         return true;
     case Mode::AFFICHE:
         break;

@@ -150,16 +150,22 @@ void Maximum::propose(const Paire& p)
     }
 }
 
-void Bilan::ajoute(const Bilan& suivant)
+void Part::ajoute(const Part& suivant)
 {
-    if (finie)
-        return;
     nombre += suivant.nombre;
     m.propose(suivant.m.valeur());
     if (premiere.vide())
         premiere = suivant.premiere;
     if (!suivant.derniere.vide())
         derniere = suivant.derniere;
+}
+
+void Bilan::ajoute(const Bilan& suivant)
+{
+    if (finie)
+        return;
+    Part::ajoute(suivant);
+    distinctes.ajoute(suivant.distinctes);
     finie = suivant.finie;
 }
 

@@ -98,13 +98,52 @@ struct Resultats {
     Solution x1;          // last solution found, kept for the partial table
 };
 
-// What a share of a count found, merged later in the order of the search.
-struct Bilan {
+// Whether the values x[1..n] of a solution (in order) are all distinct:
+// the type 2 solutions among those of type 1.
+template <class T>
+bool distinctes(const Vec<T>& x, int n)
+{
+    for (int k = 2; k <= n; k++)
+        if (!(x[k - 1] < x[k]))
+            return false;
+    return true;
+}
+
+// What a share of a count found of one kind: the count, the largest xn,
+// the first and the last solution (the last has the smallest x1).
+struct Part {
     std::int64_t nombre = 0;
     Maximum m;
     Solution premiere, derniere;
+    void ajoute(const Part& suivant);  // suivant comes after this one
+    // One solution x[1..n], after those of this part.
+    template <class T>
+    void ajoute(const Vec<T>& x, int n)
+    {
+        nombre++;
+        m.propose(x[n]);
+        if (premiere.vide())
+            premiere.prend(x, n);
+        derniere.prend(x, n);
+    }
+};
+
+// What a share of a count found, merged later in the order of the search:
+// its solutions and, when a walk of type 1 counts both types at once
+// (Probleme::lesDeux), those of them whose values are all distinct.
+struct Bilan : Part {
+    Part distinctes;
     bool finie = false;  // the search ended inside this share
     void ajoute(const Bilan& suivant);  // suivant comes after this one
+    // One solution x[1..n]; lesDeux: also among the distinct ones when it
+    // is one of them.
+    template <class T>
+    void ajoute(const Vec<T>& x, int n, bool lesDeux)
+    {
+        Part::ajoute(x, n);
+        if (lesDeux && moteur::distinctes(x, n))
+            this->distinctes.ajoute(x, n);
+    }
 };
 
 }  // namespace fractions_unitaires::moteur

@@ -15,10 +15,11 @@ namespace fu = fractions_unitaires;
 TEST(Api, CountCancelledThenResumedGivesTheWholeCount)
 {
     fu::Problem p = fu::problem(7, "1");
-    p.type = 2;
+    p.type = fu::Problem::both;
     const fu::Totals entier = fu::count(p);
-    EXPECT_EQ(entier.solutions, 245765);
-    ASSERT_EQ(entier.first.size(), 7u);
+    EXPECT_EQ(entier.solutions, 294314);
+    EXPECT_EQ(entier.type2.solutions, 245765);
+    ASSERT_EQ(entier.type2.first.size(), 7u);
 
     const std::string point = testing::TempDir() + "api-point-" + std::to_string(::getpid());
     std::remove(point.c_str());
@@ -40,6 +41,9 @@ TEST(Api, CountCancelledThenResumedGivesTheWholeCount)
     EXPECT_EQ(repris.first, entier.first);
     EXPECT_EQ(repris.last, entier.last);
     EXPECT_EQ(repris.xn_max, entier.xn_max);
+    EXPECT_EQ(repris.type2.solutions, entier.type2.solutions);
+    EXPECT_EQ(repris.type2.first, entier.type2.first);
+    EXPECT_EQ(repris.type2.last, entier.type2.last);
     std::remove(point.c_str());
 }
 

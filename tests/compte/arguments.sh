@@ -20,6 +20,11 @@ for cas in "${cas[@]}"; do
   [ "$got" = "$4" ] || { echo "N = $1, P/Q = $2, type $3 ${*:5}: $got solutions, expected $4"; fail=1; }
 done
 
+# Both types in one walk.
+"$exe" 7 1 -t both > "$work/deux"
+grep -qx "type 1 solutions: 294314" "$work/deux" && grep -qx "type 2 solutions: 245765" "$work/deux" ||
+  { echo "7 1 -t both:"; cat "$work/deux"; fail=1; }
+
 refuse() {  # expected word on standard error, then the arguments
   local mot=$1
   shift
@@ -42,6 +47,7 @@ refuse "P and Q must be positive" 5 3/0
 refuse "Q must be" 5 1/2/3
 refuse "required" 5
 refuse "--type" 5 1 -t 3
+refuse "one type" 5 1 -t both --list
 refuse "--parity" 5 1 --parity some
 refuse "--shard" 5 1 --shard 4/3
 refuse "--shard" 5 1 --shard 0/3

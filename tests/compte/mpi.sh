@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# The MPI counter with 2 and 3 ranks gives the totals of one process.
+# The MPI counter with 2 and 3 ranks gives the totals of one process, of
+# one type or of both.
 set -u
 mpi=$1
 seul=$2
@@ -8,7 +9,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail=0
 sansTemps() { sed 's/"seconds":[^,]*,//'; }
-for probleme in "7 1" "6 2/3 -t 2" "5 1/2 --parity even" "2 1/12" "7 1 --prefix 2,3,7"; do
+for probleme in "7 1 -t both" "6 2/3 -t 2" "5 1/2 --parity even" "2 1/12" "7 1 --prefix 2,3,7"; do
   "$seul" $probleme --json | sansTemps > "$work/attendu"
   for rangs in 2 3; do
     timeout 120 mpiexec --oversubscribe -n $rangs "$mpi" $probleme -j 1 --json | sansTemps > "$work/obtenu"

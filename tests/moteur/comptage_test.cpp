@@ -35,7 +35,7 @@ reference::Cas cas(const Enonce& e)
 std::string decrit(const Demande& d)
 {
     std::ostringstream o;
-    o << d.e.n << " " << d.e.P << "/" << d.e.Q << " -t " << d.e.type << " --parity " << nomParite(d.e.parite)
+    o << d.e.n << " " << d.e.P << "/" << d.e.Q << " -t " << (d.e.lesDeux ? "both" : std::to_string(d.e.type)) << " --parity " << nomParite(d.e.parite)
       << " --max " << d.e.max << " -j " << d.o.travailleurs << " --prefix " << texte(d.e.prefixe)
       << " (units of " << d.o.unite << ")";
     return o.str();
@@ -62,7 +62,7 @@ Vec<ZZ> enVec(const reference::Solution& s)
 }
 
 // What the totals must say of the solutions l.
-void verifie(const Total& t, const Liste& l, const std::string& nom)
+void verifie(const Totaux& t, const Liste& l, const std::string& nom)
 {
     ASSERT_EQ(t.nombre, static_cast<std::int64_t>(l.size())) << nom;
     if (l.empty())
@@ -81,7 +81,10 @@ Demande tire(std::mt19937& alea)
     auto entre = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(alea); };
     Demande d;
     Enonce& e = d.e;
-    e.type = entre(1, 2);
+    e.type = entre(1, 3);
+    e.lesDeux = e.type == 3;
+    if (e.lesDeux)
+        e.type = 1;
     e.parite = static_cast<Parite>(entre(0, 2) == 0 ? entre(1, 2) : 0);
     e.max = entre(0, 2) == 0 ? entre(1, 120) : 0;
     e.n = entre(1, e.max != 0 ? 6 : 5);
@@ -99,21 +102,34 @@ Demande tire(std::mt19937& alea)
 TEST(Comptage, RandomProblemsAgreeWithTheReference)
 {
     std::mt19937 alea(12);
-    int avecSolutions = 0, prefixes = 0;
-    for (int t = 0; t < 400; t++) {
+    int avecSolutions = 0, prefixes = 0, deuxTypes = 0;
+    for (int t = 0; t < 500; t++) {
         Demande d = tire(alea);
         Liste l = reference::toutes(cas(d.e));
+        // Both types at once: those of type 2 as well, searched apart.
+        reference::Cas deux = cas(d.e);
+        deux.type = 2;
+        Liste l2 = d.e.lesDeux ? reference::toutes(deux) : Liste();
         // Half the time, only the solutions that begin as one of them.
         std::vector<ZZ>& prefixe = d.e.prefixe;
         if (!l.empty() && d.e.n > 1 && alea() % 2 == 0) {
             const auto& s = l[alea() % l.size()];
             prefixe.assign(s.begin(), s.begin() + 1 + static_cast<long>(alea() % (d.e.n - 1)));
-            l.erase(std::remove_if(l.begin(), l.end(),
-                                   [&](const auto& x) { return !std::equal(prefixe.begin(), prefixe.end(), x.begin()); }),
-                    l.end());
+            for (Liste* liste : {&l, &l2})
+                liste->erase(std::remove_if(liste->begin(), liste->end(),
+                                            [&](const auto& x) {
+                                                return !std::equal(prefixe.begin(), prefixe.end(), x.begin());
+                                            }),
+                             liste->end());
             prefixes++;
         }
-        verifie(compte(d.e, d.o), l, decrit(d));
+        const Total total = compte(d.e, d.o);
+        verifie(total, l, decrit(d));
+        if (d.e.lesDeux) {
+            verifie(total.distinctes, l2, decrit(d) + ", type 2");
+            deuxTypes += !l2.empty();
+            continue;
+        }
         avecSolutions += !l.empty();
         if (t % 8 == 0) {
             std::ostringstream lignes, attendu;
@@ -125,6 +141,7 @@ TEST(Comptage, RandomProblemsAgreeWithTheReference)
         }
     }
     EXPECT_GT(avecSolutions, 150);
+    EXPECT_GT(deuxTypes, 40);
     EXPECT_GT(prefixes, 60);
 }
 
@@ -163,10 +180,11 @@ TEST(Comptage, ListingIsTheInteractiveTable)
 // whole count, and no two of them are empty alike.
 TEST(Comptage, ShardsAddUpToTheWhole)
 {
-    for (int type = 1; type <= 2; type++) {
+    for (int type = 1; type <= 3; type++) {
         Enonce e;
         e.n = 5;
-        e.type = type;
+        e.lesDeux = type == 3;
+        e.type = e.lesDeux ? 1 : type;
         e.P = 2;
         e.Q = 3;
         Options o;
@@ -187,5 +205,10 @@ TEST(Comptage, ShardsAddUpToTheWhole)
         Enonce fusion;
         const Total somme = fusionne(fichiers, fusion);
         verifie(somme, l, "shards of type " + std::to_string(type));
+        if (e.lesDeux) {
+            reference::Cas deux = cas(e);
+            deux.type = 2;
+            verifie(somme.distinctes, reference::toutes(deux), "shards of both types, type 2");
+        }
     }
 }

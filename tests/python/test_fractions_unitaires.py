@@ -33,6 +33,7 @@ def brute(n, f, type=1, parity="any", bound=None):
 def test_known_counts():
     assert fu.count(6, 1) == 3462
     assert fu.count(7, "1", type=2) == 245765
+    assert fu.count(7, 1, type="both") == (294314, 245765)
     assert fu.count(8, 1, prefix=(2, 3, 7, 43, 1807)) == 1577340
     assert fu.count(8, 1, type=2, prefix=[2, 3, 7, 43, 1807]) == 1576368
     assert fu.count(2, "1/18446744073709551616") == 65
@@ -50,6 +51,7 @@ def test_solutions_against_brute_force():
         got = list(fu.solutions(n, f, type=t, parity=p, max=m))
         assert got == brute(n, f, t, p, m), (n, f, t, p, m)
         assert fu.count(n, f, type=t, parity=p, max=m) == len(got)
+        assert fu.count(n, f, type="both", parity=p, max=m) == (len(brute(n, f, 1, p, m)), len(brute(n, f, 2, p, m)))
 
 
 def test_solutions_stop_early_and_large_values():
@@ -66,7 +68,8 @@ def test_estimate_is_a_dict_like_the_json():
 
 def test_errors():
     for bad in [lambda: fu.count(0, 1), lambda: fu.count(3, "1/0"), lambda: fu.count(3, 1, type=3),
-                lambda: fu.count(3, 1, prefix=(3, 2)), lambda: fu.count(3, 1, parity="both")]:
+                lambda: fu.count(3, 1, prefix=(3, 2)), lambda: fu.count(3, 1, parity="both"),
+                lambda: fu.solutions(3, 1, type="both")]:
         try:
             bad()
         except ValueError:
