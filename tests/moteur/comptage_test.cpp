@@ -212,3 +212,59 @@ TEST(Comptage, ShardsAddUpToTheWhole)
         }
     }
 }
+
+// Both types in one walk are each type counted alone, at the edges of the
+// closing: d past 2^64, c past 2^50, prime powers, parities and bounds, a
+// prefix with two equal values (no solution of type 2), n = 1 and 2.
+TEST(Comptage, BothTypesAtOnceAreEachTypeAlone)
+{
+    struct Cas {
+        int n;
+        const char *fraction, *prefixe;
+        Parite parite;
+        long max;
+    };
+    const Cas liste[] = {
+        {9, "1", "2,3,7,43,1807,3263443,10650056950807", Parite::INDIFFERENTE, 0},
+        {3, "36028797018963971/144115188075855872", "", Parite::INDIFFERENTE, 0},
+        {4, "1/64", "", Parite::INDIFFERENTE, 0},
+        {4, "1/81", "", Parite::INDIFFERENTE, 0},
+        {5, "1", "3,3", Parite::INDIFFERENTE, 0},
+        {6, "1", "2,4,8", Parite::INDIFFERENTE, 0},
+        {5, "3/5", "", Parite::IMPAIRE, 0},
+        {5, "1/2", "", Parite::PAIRE, 60},
+        {1, "1/7", "", Parite::INDIFFERENTE, 0},
+        {2, "1/12", "", Parite::INDIFFERENTE, 0},
+        {3, "1/2", "", Parite::INDIFFERENTE, 0},
+    };
+    auto egaux = [](const Totaux& a, const Totaux& b, const std::string& nom) {
+        EXPECT_EQ(a.nombre, b.nombre) << nom;
+        EXPECT_EQ(a.xn.valeur().zz(), b.xn.valeur().zz()) << nom;
+        EXPECT_EQ(a.premiere.valeurs(), b.premiere.valeurs()) << nom;
+        EXPECT_EQ(a.derniere.valeurs(), b.derniere.valeurs()) << nom;
+        EXPECT_EQ(a.placePremiere, b.placePremiere) << nom;
+        EXPECT_EQ(a.placeDerniere, b.placeDerniere) << nom;
+    };
+    for (const Cas& c : liste) {
+        Enonce e;
+        e.n = c.n;
+        std::tie(e.P, e.Q) = lisFraction(c.fraction);
+        e.parite = c.parite;
+        e.max = c.max;
+        std::istringstream valeurs(c.prefixe);
+        std::string v;
+        while (std::getline(valeurs, v, ','))
+            e.prefixe.push_back(NTL::conv<ZZ>(v.c_str()));
+        const std::string nom = std::to_string(c.n) + " " + c.fraction + " --prefix " + c.prefixe;
+        e.lesDeux = true;
+        const Total deux = compte(e, {});
+        e.lesDeux = false;
+        egaux(deux, compte(e, {}), nom + " type 1");
+        e.type = 2;
+        if (std::string(c.prefixe) == "3,3") {
+            EXPECT_EQ(deux.distinctes.nombre, 0) << nom;
+            continue;
+        }
+        egaux(deux.distinctes, compte(e, {}), nom + " type 2");
+    }
+}
