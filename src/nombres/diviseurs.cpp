@@ -72,14 +72,6 @@ struct ModuloFlottant {
     {
         produits(dest, src, n, m, c);
     }
-    // The residue as a word: its bits after 2^52 is added hold it.
-    EN_LIGNE static u64 cle(Residu r)
-    {
-        const double decale = r + 0x1p52;
-        u64 bits;
-        std::memcpy(&bits, &decale, sizeof bits);
-        return bits & ((u64(1) << 52) - 1);
-    }
 };
 
 struct ModuloEntier {
@@ -97,7 +89,6 @@ struct ModuloEntier {
         for (std::size_t k = 0; k < n; k++)
             dest[k] = mul(src[k], m);
     }
-    static u64 cle(Residu r) { return r; }
 };
 
 // Depth-first over the exponents of the primes from k on, the value and its
@@ -172,10 +163,15 @@ EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Resid
         fin *= static_cast<std::size_t>(s.choix[t]);
     }
     if constexpr (std::is_same_v<Residu, double>) {
+        // As words: the bits of r + 2^52 are the residue's below bits that
+        // are the same for every residue, so that equal words are equal
+        // residues and their low bits are the residue's. Added in vectors,
+        // then copied whole.
+        for (std::size_t k = 0; k < s.taille; k++)
+            r[k] += 0x1p52;
         if (cles.size() < s.taille)
             cles.resize(s.taille);
-        for (std::size_t k = 0; k < s.taille; k++)
-            cles[k] = Mod::cle(r[k]);
+        std::memcpy(cles.data(), r, s.taille * sizeof(double));
     }
 }
 
