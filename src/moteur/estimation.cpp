@@ -642,9 +642,10 @@ void sonde(const Enonce& d, double taille, double voulues, int chemins, int tira
     intervalle(e.distinctes, deux, varD);
 }
 
-// The CPU time of closing one prefix, as a count pays it: ranges of 4096
-// consecutive values of x(n-2) closed, in strata drawn by their share of
-// the prefixes. NaN when nothing could be measured.
+// The CPU time of closing one prefix, as a count pays it: ranges of one
+// sieve window of consecutive values of x(n-2) closed (a shorter range
+// would pay for a whole window all the same), in strata drawn by their
+// share of the prefixes. NaN when nothing could be measured.
 double cout(const Enonce& d, const std::vector<Unite>& liste, const std::vector<double>& parts)
 {
     if (parts.empty())
@@ -656,7 +657,7 @@ double cout(const Enonce& d, const std::vector<Unite>& liste, const std::vector<
     std::int64_t fermes = 0;
     const ZZ z(s.z());
     try {
-        for (int t = 0; t < 64; t++) {
+        for (int t = 0; t < 32; t++) {
             const Unite& u = liste[choix(alea)];
             double poids = 1;
             ZZ haut, fond;
@@ -668,7 +669,7 @@ double cout(const Enonce& d, const std::vector<Unite>& liste, const std::vector<
                 s.place(u.k, x, u.minr);
             }
             if (s.descend(alea, poids, nullptr) && s.bornes(poids, nullptr, haut, fond))
-                s.mesure(haut - z * uniforme((haut - fond) / z + 1, alea), fond, 4096, secondes, fermes);
+                s.mesure(haut - z * uniforme((haut - fond) / z + 1, alea), fond, limites::FENETRE, secondes, fermes);
         }
     } catch (const TropDePas&) {
         return std::nan("");
