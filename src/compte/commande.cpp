@@ -73,7 +73,7 @@ std::string duree(double s)
 // (what is finished is saved first); a save that fails, told once.
 class Suivi : public Observateur {
 public:
-    explicit Suivi(bool statut) : statut_(statut), ligne_(std::cerr, isatty(2) == 1) {}
+    Suivi(bool statut, bool lesDeux) : statut_(statut), lesDeux_(lesDeux), ligne_(std::cerr, isatty(2) == 1) {}
 
     bool progres(const Progression& p) override
     {
@@ -87,10 +87,12 @@ public:
         if (!p.fin && p.secondes - derniere_ < periode)
             return true;
         derniere_ = p.secondes;
-        char ligne[200];
+        char ligne[300];
         std::ostringstream nombre;
-        nombre << p.solutions;
-        std::snprintf(ligne, sizeof ligne, "%5.1f%% of %lld units done, %s solutions, %.0f s elapsed, %s left",
+        nombre << p.solutions << " solutions";
+        if (lesDeux_)
+            nombre << " (" << p.distinctes << " of type 2)";
+        std::snprintf(ligne, sizeof ligne, "%5.1f%% of %lld units done, %s, %.0f s elapsed, %s left",
                       100 * p.fait, static_cast<long long>(p.unitesTotal), nombre.str().c_str(), p.secondes,
                       std::isfinite(p.reste) ? duree(p.reste).c_str() : "?");
         ligne_.montre(ligne, p.fin);
@@ -105,6 +107,7 @@ public:
 
 private:
     bool statut_;
+    bool lesDeux_;  // the solutions of type 2 too
     console::LigneEtat ligne_;
     double derniere_ = -1e9;
 };
@@ -141,7 +144,7 @@ Total compteInterruptible(const Demande& d, Atelier* atelier)
     std::unique_ptr<Interruption> interruption;
     if (!d.options.point.empty())
         interruption = std::make_unique<Interruption>();
-    Suivi suivi(d.statut);
+    Suivi suivi(d.statut, d.enonce.lesDeux);
     try {
         return compte(d.enonce, d.options, &suivi, atelier);
     } catch (const Annulation&) {

@@ -230,6 +230,7 @@ private:
         p.unites = fin ? inv_.miennes : fusionnees_;
         p.unitesTotal = inv_.miennes;
         p.solutions = t_.nombre;
+        p.distinctes = t_.distinctes.nombre;
         p.secondes = avant_ + ecoule;
         p.reste = fin ? 0 : faitIci_ > 0 ? ecoule * (inv_.travail - fait_) / faitIci_ : NAN;
         p.fin = fin;

@@ -51,6 +51,7 @@ struct Progression {
     double fait = 0;  // share of this shard's estimated work, 0 to 1
     std::int64_t unites = 0, unitesTotal = 0;  // of this shard, merged and in all
     ZZ solutions;
+    ZZ distinctes;  // of a count of both types: those of type 2
     double secondes = 0;  // with those of the runs before a resume
     double reste = 0;     // estimated seconds left (NaN: unknown)
     bool fin = false;     // the count is done

@@ -21,9 +21,10 @@ for cas in "${cas[@]}"; do
 done
 
 # Both types in one walk.
-"$exe" 7 1 -t both > "$work/deux"
-grep -qx "type 1 solutions: 294314" "$work/deux" && grep -qx "type 2 solutions: 245765" "$work/deux" ||
-  { echo "7 1 -t both:"; cat "$work/deux"; fail=1; }
+"$exe" 7 1 -t both --status > "$work/deux" 2> "$work/etat"
+grep -qx "type 1 solutions: 294314" "$work/deux" && grep -qx "type 2 solutions: 245765" "$work/deux" &&
+  grep -q "294314 solutions (245765 of type 2)" "$work/etat" ||
+  { echo "7 1 -t both:"; cat "$work/deux" "$work/etat"; fail=1; }
 
 refuse() {  # expected word on standard error, then the arguments
   local mot=$1
