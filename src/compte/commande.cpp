@@ -124,9 +124,9 @@ void ecritTotal(std::ostream& out, const Total& t, const Enonce& d, bool json)
         out << "prefix: " << moteur::texte(d.prefixe) << "\n";
     const char* const cles[] = {"solutions", "xn_max", "x1_min", "first", "last"};
     if (d.lesDeux) {
-        for (const char* type : {"type1", "type2"})
+        for (int type : {1, 2})
             for (const char* cle : cles)
-                out << "type " << type[4] << " " << cle << ": " << texte(j[type][cle]) << "\n";
+                out << "type " << type << " " << cle << ": " << texte(j["type" + std::to_string(type)][cle]) << "\n";
     } else {
         for (const char* cle : cles)
             out << cle << ": " << texte(j[cle]) << "\n";

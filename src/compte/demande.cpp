@@ -154,8 +154,6 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
     if (!tranche.empty())
         std::tie(e.tranche, e.tranches) = lisTranche(tranche);
     verifie(e, o);
-    if (d.liste && e.lesDeux)
-        throw Erreur{"--list lists one type: --type 1 or 2"};
     if (d.liste && (e.tranches > 1 || !o.point.empty() || !o.reprise.empty() || d.estimation))
         throw Erreur{"--list cannot be used with --shard, --checkpoint, --resume or --estimate"};
     if (d.estimation && (e.tranches > 1 || !o.point.empty() || !o.reprise.empty()))

@@ -336,9 +336,9 @@ public:
     }
 
     // The last level from depth n-3, over bas .. haut of the walk of x(n-2)
-    // whose bottom is fond: its prefixes, and its solutions estimated from
-    // `tirages` values drawn in 1/t (NaN when a count is past the budget).
-    // (with those of type 2 of a count of both types in distinctes).
+    // whose bottom is fond: its prefixes, and its solutions (and, in a
+    // count of both types, those of type 2) estimated from `tirages` values
+    // drawn in 1/t (NaN when a count is past the budget).
     void dernier(const ZZ& bas, const ZZ& haut, const ZZ& fond, int tirages, Alea& alea, double& prefixes,
                  double& solutions, double& distinctes, double& secondes)
     {
