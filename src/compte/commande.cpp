@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <random>
+#include <stdexcept>
 #include <iostream>
 #include <sstream>
 
@@ -112,17 +114,33 @@ private:
     double derniere_ = -1e9;
 };
 
-// The totals of d as text or JSON.
-void ecritTotal(std::ostream& out, const Total& t, const Enonce& d, bool json)
+// A unit's count and fingerprint, of each type.
+std::string texteReleve(const Releve& r, bool lesDeux)
 {
-    const nlohmann::json j = t.enJson(d);
+    std::string s;
+    for (int k = 0; k < (lesDeux ? 2 : 1); k++)
+        s += std::string(k > 0 ? ", " : "") + (lesDeux ? "type " + std::to_string(k + 1) + " " : "") +
+             std::to_string(r.nombre[k]) + " solutions, fingerprint " + r.empreinte[k].texte();
+    return s;
+}
+
+// The totals of d as text or JSON, with the recount of some units when
+// one was asked.
+void ecritTotal(std::ostream& out, const Total& t, const Enonce& d, bool json, const Verification* v = nullptr)
+{
+    nlohmann::json j = t.enJson(d);
+    if (v != nullptr)
+        j["verification"] = {{"seed", std::to_string(v->graine)},
+                             {"units", v->unites},
+                             {"solutions", nombreJson(v->solutions)},
+                             {"agree", v->ecarts.empty()}};
     if (json) {
         out << j.dump() << "\n";
         return;
     }
     if (!d.prefixe.empty())
         out << "prefix: " << moteur::texte(d.prefixe) << "\n";
-    const char* const cles[] = {"solutions", "xn_max", "x1_min", "first", "last"};
+    const char* const cles[] = {"solutions", "fingerprint", "xn_max", "x1_min", "first", "last"};
     if (d.lesDeux) {
         for (int type : {1, 2})
             for (const char* cle : cles)
@@ -134,7 +152,43 @@ void ecritTotal(std::ostream& out, const Total& t, const Enonce& d, bool json)
     if (t.tranches > 1)
         out << "shard: " << t.tranche << "/" << t.tranches << "\n";
     out << "seconds: " << t.secondes << "\n";
+    if (v != nullptr) {
+        out << "verify seed: " << v->graine << "\n";
+        out << "verified units: " << v->unites << "\n";
+        out << "verified solutions: " << v->solutions << "\n";
+        if (v->ecarts.empty())
+            out << "verified: the recount agrees with the count\n";
+        else
+            out << "verified: " << v->ecarts.size() << " units do not agree\n";
+    }
     out.flush();
+}
+
+// The totals t of d, after the recount of d.verification of its units
+// when asked; a unit that does not agree is told on standard error and
+// fails the command.
+void verifieEtEcrit(std::ostream& sortie, const Total& t, const Demande& d)
+{
+    if (d.verification == 0) {
+        ecritTotal(sortie, t, d.enonce, d.json);
+        return;
+    }
+    std::uint64_t graine = d.graine;
+    if (!d.graineDonnee) {
+        std::random_device alea;
+        graine = (static_cast<std::uint64_t>(alea()) << 32) ^ alea();
+    }
+    const Verification v = recompte(d.enonce, d.options, t, d.verification, graine);
+    ecritTotal(sortie, t, d.enonce, d.json, &v);
+    sortie.flush();
+    for (const Ecart& e : v.ecarts)
+        std::cerr << "fractions-compte: unit " << e.unite << " (x" << e.prefixe.size() << " of "
+                  << moteur::texte(e.prefixe) << " down to " << e.bas << ") does not agree: the count has "
+                  << texteReleve(e.rapide, d.enonce.lesDeux) << ", the recount "
+                  << texteReleve(e.recompte, d.enonce.lesDeux) << std::endl;
+    if (!v.ecarts.empty())
+        throw std::runtime_error("the recount of " + std::to_string(v.ecarts.size()) + " of " +
+                                 std::to_string(v.unites) + " units does not agree with the count");
 }
 
 // A checkpointed count: SIGINT, SIGTERM and SIGHUP stop it, what is
@@ -194,8 +248,8 @@ void execute(const Demande& d0, std::ostream& sortie, Atelier* atelier)
 {
     Demande d = d0;
     if (!d.fusion.empty()) {
-        const Total t = fusionne(d.fusion, d.enonce);
-        ecritTotal(sortie, t, d.enonce, d.json);
+        const Total t = fusionne(d.fusion, d.enonce, d.verification > 0);
+        verifieEtEcrit(sortie, t, d);
     } else if (d.estimation) {
         ecritEstimation(sortie, d, estime(d.enonce));
     } else if (d.liste) {
@@ -205,7 +259,7 @@ void execute(const Demande& d0, std::ostream& sortie, Atelier* atelier)
         if (!std::cerr)
             throw ErreurErreur();
     } else {
-        ecritTotal(sortie, compteInterruptible(d, atelier), d.enonce, d.json);
+        verifieEtEcrit(sortie, compteInterruptible(d, atelier), d);
     }
     sortie.flush();
 }

@@ -7,6 +7,7 @@
 #include "compte/demande.h"
 #include "moteur/comptage.h"
 #include "moteur/estimation.h"
+#include "moteur/verification.h"
 
 namespace fractions_unitaires::lot {
 using namespace fractions_unitaires::moteur;

@@ -121,6 +121,10 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
     app.add_option("--shard", tranche, "count only the I-th of K fixed slices of the work (I/K, 1 <= I <= K)");
     app.add_option("--merge", d.fusion, "the totals of shard results written with --json")->expected(1, -1);
     app.add_flag("--estimate", d.estimation, "estimate the size of the count instead of doing it");
+    std::string verification, graine;
+    app.add_option("--verify", verification,
+                   "recount K units drawn at random by an independent search, and compare them");
+    app.add_option("--seed", graine, "the seed that draws the units of --verify (default: a random one, printed)");
     std::string prefixe;
     app.add_option("--prefix", prefixe, "only the solutions that begin with these values (X1,X2,...)");
     app.set_version_flag("--version", VERSION);
@@ -145,9 +149,26 @@ bool lis(int argc, char** argv, Demande& d, std::ostream& sortie)
         if (app.count(option) > 0 && valeur->empty())
             throw Erreur{std::string(option) + " needs a value, not an empty one"};
 
+    if (app.count("--verify") > 0) {
+        const NTL::ZZ k = nombre(verification, "--verify");
+        if (k < 1 || NTL::NumBits(k) > 62)
+            throw Erreur{"--verify needs a number of units from 1 to 2^62: " + verification};
+        d.verification = NTL::conv<long>(k);
+    }
+    if (app.count("--seed") > 0) {
+        const NTL::ZZ s = nombre(graine, "--seed");
+        if (NTL::NumBits(s) > 64)
+            throw Erreur{"--seed must be below 2^64: " + graine};
+        if (d.verification == 0)
+            throw Erreur{"--seed is the seed of --verify"};
+        d.graineDonnee = true;
+        d.graine = NTL::conv<unsigned long>(s);
+    }
+    if (d.verification > 0 && (d.liste || d.estimation))
+        throw Erreur{"--verify cannot be used with --list or --estimate"};
     if (!d.fusion.empty()) {
         if (!n.empty() || d.liste || d.estimation || !o.point.empty() || !o.reprise.empty() || !tranche.empty())
-            throw Erreur{"--merge takes only shard results (and --json)"};
+            throw Erreur{"--merge takes only shard results (and --json, --verify, --seed, --threads)"};
         return true;
     }
     lisProbleme(n, fraction, type, parite, max, e);

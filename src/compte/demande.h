@@ -2,6 +2,7 @@
 // any work starts.
 #pragma once
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -21,6 +22,11 @@ struct Demande {
     bool statut = false;  // progress on standard error
     std::vector<std::string> fusion;  // shard results to add up
     bool estimation = false;
+    // Units recounted after the count (0: none), drawn with this seed
+    // (drawn itself when not given).
+    std::int64_t verification = 0;
+    bool graineDonnee = false;
+    std::uint64_t graine = 0;
 };
 
 // Parses the command line; throws Erreur. Returns false when help or the

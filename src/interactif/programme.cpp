@@ -47,6 +47,9 @@ Dialogue::Dialogue(Entree& entree, std::ostream& sortie, Progres* progres)
           return controle(5, PAUSE).entier;
       }, progres)
 {
+    // The table shows no fingerprint: the pairs may be counted from the
+    // number of divisors alone.
+    reglages.empreintes = false;
 }
 
 int Dialogue::programme()

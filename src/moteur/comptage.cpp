@@ -84,7 +84,7 @@ Total sansUnites(const Enonce& d, const Options& o, Observateur* observateur, Re
         // One prefix, one unit, counted here.
         t.unites = 1;
         if (d.tranche == 1)
-            t.ajoute(r.parcourt(), 1);
+            t.ajouteUnite(0, r.parcourt());
     }
     t.secondes = depuis(debut);
     Point p;
@@ -180,7 +180,7 @@ public:
         }
         for (const Vec<ZZ>& x : u.avant)
             t_.ajoute(x, n_, 2 * u.indice, d_.lesDeux);
-        t_.ajoute(b, 2 * u.indice + 1);
+        t_.ajouteUnite(u.indice, b);
         fait_ += u.estimation;
         faitIci_ += u.estimation;
         fusionnees_++;
@@ -332,7 +332,7 @@ Listage::Listage(const Enonce& d, int travailleurs_, bool json, std::function<bo
         break;
     case Depart::DIRECT:
         // A few pairs at most: listed here.
-        t_.ajoute(r.parcourt(), 1);
+        t_.ajouteUnite(0, r.parcourt());
         enAttente_ = r.prendLignes();
         fini_ = true;
         break;
@@ -376,7 +376,7 @@ bool Listage::suivants(std::string& lignes)
             t_.ajoute(x, n_, 2 * j, false);
         }
         lignes += l->resultat.lignes;
-        t_.ajoute(l->resultat.bilan, 2 * j + 1);
+        t_.ajouteUnite(j, l->resultat.bilan);
         // The search ended inside this unit: nothing after it.
         fini_ = l->resultat.bilan.finie;
         if (!lignes.empty())

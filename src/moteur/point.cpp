@@ -21,7 +21,7 @@ using nlohmann::json;
 
 namespace {
 
-const char* const FORMAT = "fractions-compte checkpoint 2";
+const char* const FORMAT = "fractions-compte checkpoint 3";
 const char* const DEBUT = "{\"checksum\":";
 
 std::string empreinte(const std::string& texte)

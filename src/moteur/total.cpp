@@ -1,6 +1,7 @@
 // Totals of a count: merging, text and JSON.
 #include "moteur/total.h"
 
+#include <algorithm>
 #include <limits>
 #include <map>
 #include <sstream>
@@ -94,17 +95,31 @@ namespace {
 
 // What a unit's result and a shard's total both hold, written and read by
 // one routine each: the count, the largest xn, the first and last.
-json solutionsJson(const ZZ& nombre, const Maximum& xn, const Solution& premiere, const Solution& derniere)
+json solutionsJson(const ZZ& nombre, const Empreinte& e, const Maximum& xn, const Solution& premiere,
+                   const Solution& derniere)
 {
     return {{"solutions", nombreJson(nombre)},
+            {"fingerprint", e.texte()},
             {"xn_max", nombre > 0 ? nombreJson(xn.valeur().zz()) : json(nullptr)},
             {"first", solutionJson(premiere)},
             {"last", solutionJson(derniere)}};
 }
 
-void solutionsDeJson(const json& j, int n, ZZ& nombre, Maximum& xn, Solution& premiere, Solution& derniere)
+Empreinte empreinteDeJson(const json& j)
+{
+    Empreinte e;
+    if (!j.is_string() || !Empreinte::lit(j.get<std::string>(), e))
+        throw Erreur{"a fingerprint is 16 hexadecimal digits below 2^61 - 1, not " + j.dump()};
+    return e;
+}
+
+void solutionsDeJson(const json& j, int n, ZZ& nombre, Empreinte& e, Maximum& xn, Solution& premiere,
+                     Solution& derniere)
 {
     nombre = nombreDeJson(j.at("solutions"));
+    e = empreinteDeJson(j.at("fingerprint"));
+    if (nombre == 0 && e != Empreinte())
+        throw Erreur{"it has a fingerprint without solutions"};
     if (nombre > 0)
         xn.propose(nombreDeJson(j.at("xn_max")));
     premiere = solutionDeJson(j.at("first"), n);
@@ -119,10 +134,10 @@ json typeJson(const Enonce& d) { return d.lesDeux ? json("both") : json(d.type);
 
 json bilanJson(const Bilan& b, bool lesDeux)
 {
-    json j = solutionsJson(ZZ(b.nombre), b.m, b.premiere, b.derniere);
+    json j = solutionsJson(ZZ(b.nombre), b.empreinte, b.m, b.premiere, b.derniere);
     if (lesDeux) {
         const Part& t = b.distinctes;
-        j["type2"] = solutionsJson(ZZ(t.nombre), t.m, t.premiere, t.derniere);
+        j["type2"] = solutionsJson(ZZ(t.nombre), t.empreinte, t.m, t.premiere, t.derniere);
     }
     j["ended"] = b.finie;
     return j;
@@ -134,7 +149,7 @@ Part partDeJson(const json& j, int n)
 {
     Part p;
     ZZ nombre;
-    solutionsDeJson(j, n, nombre, p.m, p.premiere, p.derniere);
+    solutionsDeJson(j, n, nombre, p.empreinte, p.m, p.premiere, p.derniere);
     // One unit's count fits a word (a few billion solutions at most).
     if (!tient(nombre, 62))
         throw Erreur{"a unit's count is out of range: " + j.at("solutions").dump()};
@@ -162,6 +177,7 @@ void Totaux::ajoute(const Part& p, std::int64_t place)
     if (p.nombre == 0)
         return;
     nombre += p.nombre;
+    empreinte.ajoute(p.empreinte);
     xn.propose(p.m.valeur());
     if (premiere.vide()) {
         premiere = p.premiere;
@@ -174,6 +190,7 @@ void Totaux::ajoute(const Part& p, std::int64_t place)
 void Totaux::fusionne(const Totaux& t)
 {
     nombre += t.nombre;
+    empreinte.ajoute(t.empreinte);
     if (t.nombre == 0)
         return;
     xn.propose(t.xn.valeur());
@@ -193,6 +210,35 @@ void Total::ajoute(const Bilan& b, std::int64_t place)
     distinctes.ajoute(b.distinctes, place);
 }
 
+Releve releve(std::int64_t unite, const Bilan& b)
+{
+    Releve r;
+    r.unite = unite;
+    r.nombre[0] = b.nombre;
+    r.empreinte[0] = b.empreinte;
+    r.nombre[1] = b.distinctes.nombre;
+    r.empreinte[1] = b.distinctes.empreinte;
+    return r;
+}
+
+void Total::ajouteUnite(std::int64_t j, const Bilan& b)
+{
+    ajoute(b, 2 * j + 1);
+    if (b.nombre > 0)
+        releves.push_back(releve(j, b));
+}
+
+Releve Total::releveDe(std::int64_t j) const
+{
+    const auto it = std::lower_bound(releves.begin(), releves.end(), j,
+                                     [](const Releve& r, std::int64_t i) { return r.unite < i; });
+    if (it != releves.end() && it->unite == j)
+        return *it;
+    Releve r;
+    r.unite = j;
+    return r;
+}
+
 void Total::ajoute(const Vec<ZZ>& x, int n, std::int64_t place, bool lesDeux)
 {
     Bilan b;
@@ -205,7 +251,7 @@ namespace {
 // One kind's totals in JSON, and back.
 json totauxJson(const Totaux& t)
 {
-    json j = solutionsJson(t.nombre, t.xn, t.premiere, t.derniere);
+    json j = solutionsJson(t.nombre, t.empreinte, t.xn, t.premiere, t.derniere);
     j["x1_min"] = t.nombre > 0 ? nombreJson(t.derniere.valeurs()[1]) : json(nullptr);
     j["first_place"] = t.placePremiere;
     j["last_place"] = t.placeDerniere;
@@ -215,7 +261,7 @@ json totauxJson(const Totaux& t)
 Totaux totauxDeJson(const json& j, int n)
 {
     Totaux t;
-    solutionsDeJson(j, n, t.nombre, t.xn, t.premiere, t.derniere);
+    solutionsDeJson(j, n, t.nombre, t.empreinte, t.xn, t.premiere, t.derniere);
     const std::int64_t grand = std::numeric_limits<std::int64_t>::max() / 2;
     t.placePremiere = entierDeJson(j.at("first_place"), -1, grand);
     t.placeDerniere = entierDeJson(j.at("last_place"), -1, grand);
@@ -244,6 +290,18 @@ json Total::enJson(const Enonce& d) const
     }
     j["seconds"] = secondes;
     j["units"] = unites;
+    // Each unit with solutions: [unit, solutions, fingerprint], and those
+    // of type 2 after them in a count of both.
+    json r = json::array();
+    for (const Releve& u : releves) {
+        json e = {u.unite, u.nombre[0], u.empreinte[0].texte()};
+        if (d.lesDeux) {
+            e.push_back(u.nombre[1]);
+            e.push_back(u.empreinte[1].texte());
+        }
+        r.push_back(e);
+    }
+    j["unit_fingerprints"] = r;
     j["shard"] = std::to_string(tranche) + "/" + std::to_string(tranches);
     return j;
 }
@@ -263,10 +321,26 @@ Total Total::deJson(const json& j, const Enonce& d)
         throw Erreur{"seconds must be a non-negative number, not " + j.at("seconds").dump()};
     t.secondes = j.at("seconds").get<double>();
     t.unites = entierDeJson(j.at("units"), 0, std::numeric_limits<std::int64_t>::max() / 2);
+    const std::size_t taille = d.lesDeux ? 5 : 3;
+    for (const json& e : j.at("unit_fingerprints")) {
+        if (!e.is_array() || e.size() != taille)
+            throw Erreur{"a unit's fingerprint is not [unit, solutions, fingerprint]: " + e.dump()};
+        Releve u;
+        u.unite = entierDeJson(e[0], 0, t.unites - 1);
+        for (std::size_t k = 0; 2 * k + 1 < taille; k++) {
+            u.nombre[k] = entierDeJson(e[2 * k + 1], k == 0 ? 1 : 0, std::int64_t(1) << 62);
+            u.empreinte[k] = empreinteDeJson(e[2 * k + 2]);
+        }
+        if (u.nombre[1] > u.nombre[0])
+            throw Erreur{"a unit has more solutions of type 2 than of type 1"};
+        if (!t.releves.empty() && t.releves.back().unite >= u.unite)
+            throw Erreur{"the units' fingerprints are not in order"};
+        t.releves.push_back(u);
+    }
     return t;
 }
 
-Total fusionne(const std::vector<std::string>& fichiers, Enonce& d)
+Total fusionne(const std::vector<std::string>& fichiers, Enonce& d, bool seule)
 {
     std::map<std::int64_t, Total> parts;
     json modele;
@@ -308,22 +382,36 @@ Total fusionne(const std::vector<std::string>& fichiers, Enonce& d)
             if (i > k || parts.count(i))
                 throw Erreur{"shard " + tr + " given twice or out of range"};
             parts[i] = Total::deJson(j, d);
+            for (const Releve& u : parts[i].releves)
+                if (u.unite % k + 1 != i)
+                    throw Erreur{"it holds unit " + std::to_string(u.unite) + ", which is not of shard " + tr};
         } catch (const json::exception& e) {
             throw Erreur{f + " is not a shard result: " + e.what()};
         } catch (const Erreur& e) {
             throw Erreur{f + " is not a shard result of this count: " + e.message};
         }
     }
+    if (seule && parts.size() == 1 && tranches > 1) {
+        Total t = parts.begin()->second;
+        t.tranche = d.tranche = static_cast<int>(parts.begin()->first);
+        t.tranches = d.tranches = static_cast<int>(tranches);
+        return t;
+    }
     if (static_cast<std::int64_t>(parts.size()) != tranches)
         throw Erreur{"the count has " + std::to_string(tranches) + " shards, " +
                               std::to_string(parts.size()) + " were given"};
     Total t;
     for (auto& [i, p] : parts) {
+        t.releves.insert(t.releves.end(), p.releves.begin(), p.releves.end());
         t.fusionne(p);
         t.distinctes.fusionne(p.distinctes);
         t.secondes += p.secondes;
         t.unites = p.unites;
     }
+    std::sort(t.releves.begin(), t.releves.end(), [](const Releve& a, const Releve& b) { return a.unite < b.unite; });
+    for (std::size_t k = 1; k < t.releves.size(); k++)
+        if (t.releves[k].unite == t.releves[k - 1].unite)
+            throw Erreur{"unit " + std::to_string(t.releves[k].unite) + " is in two shards"};
     return t;
 }
 

@@ -30,6 +30,9 @@ bool versU(const ZZ& v, int bits, u128& sortie)
 Fermeture::Fermeture(const Servie& servie) : servie_(servie), n_(servie.pb.n), crible_(servie.reglages.fenetre)
 {
     niveaux_.resize(std::max(n_ - 1, 1));
+    puissances_.resize(n_ + 1);
+    for (int k = 0; k <= n_; k++)
+        puissances_[k] = k == 0 ? 1 : Empreinte::produit(puissances_[k - 1], Empreinte::SEMENCE);
     // Level 0: P/Q itself, with the primes of Q.
     Niveau& racine = niveaux_[0];
     u128 P, Q;
@@ -106,6 +109,7 @@ Chemin Fermeture::niveau(int k)
     ici.c = num;
     ici.d = den;
     ici.croissant = avant.croissant && avant.x < xk;
+    ici.h = Empreinte::somme(avant.h, Empreinte::produit(Empreinte::reduit(x), puissances_[k]));
     return NB_CHEMINS;
 }
 
@@ -253,19 +257,25 @@ Fermeture::Paires Fermeture::compte(Mot bas, Mot haut)
     const Bilan& avant = servie_.bilan;
     const bool premiereVoulue = servie_.mode == Mode::COMPTE &&
                                 (avant.premiere.vide() || (lesDeux && avant.distinctes.premiere.vide()));
-    if (libre && !premiereVoulue && parNombre(lo, hi, servie_.pb.type == 2, p.toutes) &&
+    if (libre && !premiereVoulue && !servie_.reglages.empreintes && parNombre(lo, hi, servie_.pb.type == 2, p.toutes) &&
         (!distinctes || parNombre(lo2, hi2, true, p.distinctes))) {
         servie_.compteurs.n[DIVISEURS_FORME]++;
         return p;
     }
     p = Paires();
     compteMethode(diviseurs_.liste(nv.f, d, static_cast<u64>(c), lo, hi, A_));
+    if (servie_.reglages.fauteTest > 0 && n_ >= 3 && nv.x.v == servie_.reglages.fauteTest && !A_.empty())
+        A_.erase(std::min_element(A_.begin(), A_.end()));
+    // The hash of each solution: that of the prefix, and u = (A + d)/c.
+    const std::uint64_t hp = nv.h, s = puissances_[n_ - 1];
     for (u128 A : A_) {
         if (!libre && !valide(A, haut))
             continue;
-        p.toutes.prend(A);
+        const u128 u = c == 1 ? A + d : (A + d) / c;
+        const std::uint64_t h = Empreinte::somme(hp, Empreinte::produit(Empreinte::reduit(u), s));
+        p.toutes.prend(A, h);
         if (distinctes && A >= lo2 && A <= hi2)
-            p.distinctes.prend(A);
+            p.distinctes.prend(A, h);
     }
     return p;
 }
@@ -345,6 +355,7 @@ Bilan Fermeture::bloc(const Vec<Mot>& x, const Paires& p) const
     const Niveau& nv = niveaux_[std::max(n_ - 2, 0)];
     auto partie = [&](const Comptees& k, const Part& avant, Part& sortie) {
         sortie.nombre = k.nombre;
+        sortie.empreinte = k.empreinte;
         if (k.nombre == 0)
             return;
         const Paire derniere{k.Amin, nv.c, nv.d};

@@ -74,14 +74,18 @@ private:
         u128 c = 0, d = 0;  // the remainder after x1 .. xk, in lowest terms
         Facteurs f;      // the primes of d
         bool croissant = true;  // x1 < ... < xk
+        std::uint64_t h = 0;    // the hash of x1 .. xk (see Empreinte)
     };
     // The pairs of one kind that compte() found: how many, and the
     // smallest and largest divisors A among them.
     struct Comptees {
         std::int64_t nombre = 0;
         u128 Amin = 0, Amax = 0;
-        void prend(u128 A)
+        Empreinte empreinte;
+        // The pair of A, whose solution hashes to h.
+        void prend(u128 A, std::uint64_t h)
         {
+            empreinte.ajouteHachage(h);
             if (nombre == 0 || A < Amin)
                 Amin = A;
             if (nombre == 0 || A > Amax)
@@ -141,6 +145,7 @@ private:
     std::uint64_t versionArret_ = ~std::uint64_t(0);
     bool arretEnBloc_ = false;
     std::vector<u128> A_;
+    std::vector<std::uint64_t> puissances_;  // s^k of the hash, k = 0 .. n
 
     // The list of the walk being jumped, and what it was made for.
     std::vector<Mot> liste_;

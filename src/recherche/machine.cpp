@@ -3,6 +3,8 @@
 // overflows, with the closing of the last two unknowns before it.
 #include "recherche/machine.h"
 
+#include "recherche/fermeture_directe.h"
+
 namespace fractions_unitaires::moteur {
 
 template <class T>
@@ -72,6 +74,8 @@ void Recherche::pas()
     compteurs.n[PAS_ZZ]++;
     if (reglages.raccourcis && zz.i == pb.n - 1 && pb.n >= 2)
         ferme(zz);
+    else if (reglages.recompte && zz.i == pb.n - 1)
+        fermeDirecte();
     if (reglages.raccourcis)
         etape(zz);
     else if (pb.type == 2)
@@ -81,6 +85,18 @@ void Recherche::pas()
     if (reglages.raccourcis && zz.i >= 0 && versMots())
         compteurs.n[RETOUR_MOTS]++;
     verifieArret();
+}
+
+void Recherche::fermeDirecte()
+{
+    if (!directe_)
+        directe_ = std::make_unique<FermetureDirecte>(pb);
+    ZZ cible;
+    if (!directe_->vers(zz, cible))
+        return;
+    moin(zz);
+    zz.x[pb.n - 1] = cible;
+    plu(zz);
 }
 
 Fermeture& Recherche::fermeture()

@@ -4,6 +4,7 @@
 
 #include "recherche/arret.h"
 #include "recherche/fermeture.h"
+#include "recherche/fermeture_directe.h"
 
 #include <algorithm>
 #include <charconv>
@@ -66,6 +67,7 @@ void Recherche::installe(const Probleme& probleme, const Reglages& r, Mode m)
     pb = probleme;
     reglages = r;
     mode_ = m;
+    directe_.reset();
     dimensionneEtat();
     prepareProbleme();
     zz.i = 0;

@@ -25,6 +25,7 @@
 namespace fractions_unitaires::moteur {
 
 class Fermeture;
+class FermetureDirecte;
 
 // Appends x[1..n] as one line of a listing (see Reglages::lignesJson).
 template <class T>
@@ -218,6 +219,8 @@ private:
     template <class T> void ferme(Etat<T>& s);
     // The closing, made at its first use.
     Fermeture& fermeture();
+    // The recount's closing, before a forward step at depth n-1 on ZZ.
+    void fermeDirecte();
 
     Probleme pb;
     Sortie* sortie;
@@ -242,6 +245,7 @@ private:
     std::atomic<std::int64_t>* budget_ = nullptr;
     const std::atomic<bool>* abandon_ = nullptr;
     std::unique_ptr<Fermeture> fermeture_;
+    std::unique_ptr<FermetureDirecte> directe_;
     std::int64_t pasFaits_ = 0;
     void finSousArret();
     bool arretAVerifier_ = false;  // one of x1 .. x(s2) changed

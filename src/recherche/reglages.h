@@ -18,6 +18,19 @@ struct Reglages {
     // sequence (the cutting walk of a shared count keeps it without the
     // other shortcuts). Off, it walks on to the first solution below.
     bool finALArret = true;
+    // With raccourcis off: the recount of a unit, the plain step machine on
+    // ZZ with x(n-1) jumped from one completing value to the next, listed
+    // from every divisor of d^2 (FermetureDirecte).
+    bool recompte = false;
+    // Every solution counted is hashed into the fingerprint of its share.
+    // Off (the interactive program, which shows none), the pairs of a
+    // prefix may be counted from the number of divisors of d^2 alone,
+    // without forming each.
+    bool empreintes = true;
+    // Tests only: when positive, the closing of a prefix whose x(n-2) is
+    // this value drops its last pair (a planted fault for the recount to
+    // find).
+    std::int64_t fauteTest = 0;
     // Threads of a count shared between cores; 0: every core.
     int travailleurs = 0;
     // Estimated prefixes per work unit, and the steps before a count is

@@ -3,6 +3,7 @@
 #include "recherche/resultats.h"
 
 #include <cmath>
+#include <cstdio>
 
 namespace fractions_unitaires::moteur {
 
@@ -11,6 +12,30 @@ namespace {
 double enDouble(u128 v) { return static_cast<double>(v); }
 
 }  // namespace
+
+std::string Empreinte::texte() const
+{
+    char s[17];
+    std::snprintf(s, sizeof s, "%016llx", static_cast<unsigned long long>(v_));
+    return s;
+}
+
+bool Empreinte::lit(const std::string& s, Empreinte& e)
+{
+    if (s.size() != 16)
+        return false;
+    u64 v = 0;
+    for (char c : s) {
+        const int chiffre = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (chiffre < 0)
+            return false;
+        v = v * 16 + static_cast<u64>(chiffre);
+    }
+    if (v >= P)
+        return false;
+    e = Empreinte(v);
+    return true;
+}
 
 Valeur& Valeur::operator=(const ZZ& v)
 {
@@ -153,6 +178,7 @@ void Maximum::propose(const Paire& p)
 void Part::ajoute(const Part& suivant)
 {
     nombre += suivant.nombre;
+    empreinte.ajoute(suivant.empreinte);
     m.propose(suivant.m.valeur());
     if (premiere.vide())
         premiere = suivant.premiere;

@@ -11,6 +11,7 @@
 #include <NTL/vector.h>
 
 #include "nombres/mot.h"
+#include "recherche/empreinte.h"
 
 namespace fractions_unitaires::moteur {
 
@@ -110,10 +111,12 @@ bool distinctes(const Vec<T>& x, int n)
 }
 
 // What a share of a count found of one kind: the count, the largest xn,
-// the first and the last solution (the last has the smallest x1).
+// the first and the last solution (the last has the smallest x1), and the
+// fingerprint of them all.
 struct Part {
     std::int64_t nombre = 0;
     Maximum m;
+    Empreinte empreinte;
     Solution premiere, derniere;
     void ajoute(const Part& suivant);  // suivant comes after this one
     // One solution x[1..n], after those of this part.
@@ -122,6 +125,7 @@ struct Part {
     {
         nombre++;
         m.propose(x[n]);
+        empreinte.ajoute(x, n);
         if (premiere.vide())
             premiere.prend(x, n);
         derniere.prend(x, n);

@@ -65,6 +65,10 @@ Vec<ZZ> enVec(const reference::Solution& s)
 void verifie(const Totaux& t, const Liste& l, const std::string& nom)
 {
     ASSERT_EQ(t.nombre, static_cast<std::int64_t>(l.size())) << nom;
+    Empreinte e;
+    for (const auto& s : l)
+        e.ajoute(enVec(s), static_cast<int>(s.size()));
+    EXPECT_EQ(t.empreinte.texte(), e.texte()) << nom;
     if (l.empty())
         return;
     ZZ xn(0);

@@ -209,6 +209,7 @@ TEST(Raccourcis, SameOutputEverywhereAndEveryPathTaken)
             std::cerr << t << ": " << r << std::endl;
         Reglages rapide = bord ? Reglages() : t % 2 == 0 ? crible : gardes;
         rapide.pasMax = 200000;
+        rapide.empreintes = false;  // as the interactive program runs
         const Session avec = session(r, rapide);
         if (!avec.complete)
             continue;
@@ -229,6 +230,7 @@ TEST(Raccourcis, SameOutputEverywhereAndEveryPathTaken)
             partage.bitsFactorisation = rapide.bitsFactorisation;
             partage.bitsD = rapide.bitsD;
             partage.bitsC = rapide.bitsC;
+            partage.empreintes = false;
             const Session partagee = session(r, partage);
             ASSERT_EQ(partagee.sortie, sans.sortie) << r << " (" << travailleurs << " workers)";
             compteurs.ajoute(partagee.compteurs);

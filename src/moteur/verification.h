@@ -1,0 +1,36 @@
+// The recount of a finished count's units: some drawn at random with a
+// seed, each counted again by the plain step machine on ZZ with its pairs
+// closed from every divisor of d^2 (FermetureDirecte), and its count and
+// fingerprint compared with those the fast path kept.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "moteur/enonce.h"
+#include "moteur/total.h"
+
+namespace fractions_unitaires::moteur {
+
+// A unit whose recount differs from the count.
+struct Ecart {
+    std::int64_t unite = 0;
+    std::vector<ZZ> prefixe;  // x1 .. xk, xk the top of the unit's range
+    ZZ bas;                   // the bottom of that range
+    Releve rapide, recompte;
+};
+
+struct Verification {
+    std::uint64_t graine = 0;
+    std::int64_t unites = 0;  // units recounted
+    ZZ solutions;             // their solutions (of type 1, with both types)
+    std::vector<Ecart> ecarts;
+};
+
+// Recounts `k` units of the count e whose totals are t (a whole count or
+// one shard of it: its units only), drawn with `graine`, on o.travailleurs
+// threads; every unit when k is at least their number. Throws Erreur when
+// a unit cannot be recounted.
+Verification recompte(const Enonce& e, const Options& o, const Total& t, std::int64_t k, std::uint64_t graine);
+
+}  // namespace fractions_unitaires::moteur
