@@ -277,6 +277,7 @@ Total compte(const Enonce& d, const Options& o, Observateur* observateur, Atelie
     Verdicts verdicts;
     Recherche r(&verdicts);
     r.reglages.travailleurs = o.travailleurs;
+    r.reglages.fauteTest = o.fauteTest;
     const Depart depart = commence(r, d, Mode::COMPTE);
     if (depart != Depart::UNITES)
         return sansUnites(d, o, observateur, r, verdicts, depart == Depart::REGLE);

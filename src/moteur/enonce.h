@@ -44,6 +44,8 @@ struct Options {
     // Estimated prefixes per work unit; 0: sized from the problem (tests
     // lower it, so that small problems are cut too).
     double unite = 0;
+    // Tests only: a fault planted in the closing (Reglages::fauteTest).
+    std::int64_t fauteTest = 0;
 };
 
 // How far a count is.

@@ -3,7 +3,6 @@
 #include "recherche/fermeture_directe.h"
 
 #include <algorithm>
-#include <functional>
 #include <sstream>
 
 #include "nombres/facteurs.h"
@@ -70,8 +69,8 @@ void FermetureDirecte::prepare(const Etat<ZZ>& s)
     }
     std::sort(candidats.begin(), candidats.end());
     candidats.erase(std::unique(candidats.begin(), candidats.end()), candidats.end());
-    std::vector<ZZ> p;
-    std::vector<long> e;
+    p_.clear();
+    e_.clear();
     ZZ reste = d;
     for (const ZZ& q : candidats) {
         long a = 0;
@@ -80,30 +79,36 @@ void FermetureDirecte::prepare(const Etat<ZZ>& s)
             a++;
         }
         if (a > 0) {
-            p.push_back(q);
-            e.push_back(2 * a);  // in d^2
+            p_.push_back(q);
+            e_.push_back(2 * a);  // in d^2
         }
     }
     if (reste != 1)
         throw HorsDePortee{"the denominator of a remainder has a prime outside its prefix"};
-
-    // Every divisor A <= d of d^2, the primes taken in increasing order so
-    // that a product past d ends its branch.
-    std::function<void(std::size_t, const ZZ&)> divise = [&](std::size_t i, const ZZ& A) {
-        if (i == p.size()) {
-            const ZZ s = A + d;
-            if (divide(s, c))
-                liste_.push_back(s / c);
-            return;
-        }
-        ZZ B = A;
-        for (long a = 0; a <= e[i] && B <= d; a++) {
-            divise(i + 1, B);
-            B *= p[i];
-        }
-    };
-    divise(0, ZZ(1));
+    c_ = c;
+    d_ = d;
+    produits_.resize(p_.size() + 1);
+    produits_[0] = 1;
+    divise(0);
     std::sort(liste_.begin(), liste_.end(), [](const ZZ& a, const ZZ& b) { return a > b; });
+}
+
+void FermetureDirecte::divise(std::size_t i)
+{
+    // Every divisor A <= d of d^2 with the exponents of the first i primes
+    // in produits_[i], the primes taken in increasing order so that a
+    // product past d ends its branch.
+    if (i == p_.size()) {
+        add(somme_, produits_[i], d_);
+        if (divide(u_, somme_, c_))
+            liste_.push_back(u_);
+        return;
+    }
+    produits_[i + 1] = produits_[i];
+    for (long a = 0; a <= e_[i] && produits_[i + 1] <= d_; a++) {
+        divise(i + 1);
+        mul(produits_[i + 1], produits_[i + 1], p_[i]);
+    }
 }
 
 bool FermetureDirecte::vers(const Etat<ZZ>& s, ZZ& cibleSortie)

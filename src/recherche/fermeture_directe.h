@@ -36,6 +36,7 @@ public:
 private:
     // The completing values under the prefix of s, decreasing, in liste_.
     void prepare(const Etat<ZZ>& s);
+    void divise(std::size_t i);
     // The primes of v.
     const std::vector<ZZ>& premiersDe(int k, const ZZ& v);
 
@@ -44,6 +45,11 @@ private:
     bool prete_ = false;
     std::vector<ZZ> liste_;
     std::size_t suivant_ = 0;
+    // The remainder c/d of the prefix, the primes of d and their exponents
+    // in d^2, and the products of the divisors being listed.
+    ZZ c_, d_, somme_, u_;
+    std::vector<ZZ> p_, produits_;
+    std::vector<long> e_;
     ZZ dernierHaut_;
     // The primes of Q (level 0) and of each x_k, for the value last seen.
     std::vector<ZZ> valeurs_;

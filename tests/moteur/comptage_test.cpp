@@ -12,6 +12,7 @@
 #include "../outils.h"
 #include "../reference.h"
 #include "moteur/comptage.h"
+#include "moteur/verification.h"
 
 using namespace fractions_unitaires::moteur;
 using namespace fractions_unitaires::interactif;
@@ -217,9 +218,10 @@ TEST(Comptage, ShardsAddUpToTheWhole)
     }
 }
 
-// Both types in one walk are each type counted alone, at the edges of the
-// closing: d past 2^64, c past 2^50, prime powers, parities and bounds, a
-// prefix with two equal values (no solution of type 2), n = 1 and 2.
+// Both types in one walk are each type counted alone, and each unit the
+// same recounted by the plain search, at the edges of the closing: d past
+// 2^64, c past 2^50, prime powers, parities and bounds, a prefix with two
+// equal values (no solution of type 2), n = 1 and 2.
 TEST(Comptage, BothTypesAtOnceAreEachTypeAlone)
 {
     struct Cas {
@@ -243,6 +245,7 @@ TEST(Comptage, BothTypesAtOnceAreEachTypeAlone)
     };
     auto egaux = [](const Totaux& a, const Totaux& b, const std::string& nom) {
         EXPECT_EQ(a.nombre, b.nombre) << nom;
+        EXPECT_EQ(a.empreinte, b.empreinte) << nom;
         EXPECT_EQ(a.xn.valeur().zz(), b.xn.valeur().zz()) << nom;
         EXPECT_EQ(a.premiere.valeurs(), b.premiere.valeurs()) << nom;
         EXPECT_EQ(a.derniere.valeurs(), b.derniere.valeurs()) << nom;
@@ -261,14 +264,20 @@ TEST(Comptage, BothTypesAtOnceAreEachTypeAlone)
             e.prefixe.push_back(NTL::conv<ZZ>(v.c_str()));
         const std::string nom = std::to_string(c.n) + " " + c.fraction + " --prefix " + c.prefixe;
         e.lesDeux = true;
-        const Total deux = compte(e, {});
+        Options petites;
+        petites.unite = 100;
+        const Total deux = compte(e, petites);
+        // A unit recounted by the plain search agrees with the fast one.
+        const Verification recompte_ = recompte(e, petites, deux, 1, 1);
+        EXPECT_TRUE(recompte_.ecarts.empty()) << nom;
+        EXPECT_EQ(recompte_.unites, std::min<std::int64_t>(deux.unites, 1)) << nom;
         e.lesDeux = false;
-        egaux(deux, compte(e, {}), nom + " type 1");
+        egaux(deux, compte(e, petites), nom + " type 1");
         e.type = 2;
         if (std::string(c.prefixe) == "3,3") {
             EXPECT_EQ(deux.distinctes.nombre, 0) << nom;
             continue;
         }
-        egaux(deux.distinctes, compte(e, {}), nom + " type 2");
+        egaux(deux.distinctes, compte(e, petites), nom + " type 2");
     }
 }
