@@ -2,9 +2,13 @@
 // values lie from a start sequence down to a stop sequence (a slice of a
 // walk, as the interactive program's two sequences give it), of type 1, 2
 // or both at once, and prints the solutions of each type, the prefixes
-// closed and the CPU seconds.
-//   compte-tranche TYPE N P/Q START STOP    (START, STOP: values x1,x2,...,
-//                                            or both "-" for the whole count)
+// closed and the CPU seconds, and the fingerprint of each type. With
+// "recount", the slice is counted by the recount of --verify (the plain
+// step machine on ZZ, its pairs from every divisor of d^2), which closes
+// no prefix of its own.
+//   compte-tranche TYPE N P/Q START STOP [recount]
+//                         (START, STOP: values x1,x2,..., or both "-" for
+//                          the whole count)
 #include <ctime>
 #include <iostream>
 #include <sstream>
@@ -31,8 +35,9 @@ Vec<ZZ> valeurs(const std::string& texte, int n, int& s)
 
 int main(int argc, char** argv)
 {
-    if (argc != 6) {
-        std::cerr << "usage: compte-tranche 1|2|both N P/Q START STOP\n";
+    const bool recompte = argc == 7 && std::string(argv[6]) == "recount";
+    if (argc != 6 && !recompte) {
+        std::cerr << "usage: compte-tranche 1|2|both N P/Q START STOP [recount]\n";
         return 2;
     }
     try {
@@ -52,6 +57,8 @@ int main(int argc, char** argv)
         }
         Recherche r;
         r.reglages.travailleurs = 1;
+        r.reglages.raccourcis = !recompte;
+        r.reglages.recompte = recompte;
         r.installe(pb, r.reglages, Mode::COMPTE);
         if (!tout && r.placePrefixe(pb.x2, pb.s).first != Recherche::Prefixe::BON) {
             std::cerr << "compte-tranche: no solution begins with the start values\n";
@@ -61,7 +68,8 @@ int main(int argc, char** argv)
         const Bilan b = r.parcourt();
         const double cpu = static_cast<double>(std::clock() - debut) / CLOCKS_PER_SEC;
         std::cout << b.nombre << " " << (e.lesDeux ? b.distinctes.nombre : 0) << " "
-                  << r.compteurs.n[PREFIXES] << " " << cpu << "\n";
+                  << r.compteurs.n[PREFIXES] << " " << cpu << " " << b.empreinte.texte() << " "
+                  << b.distinctes.empreinte.texte() << "\n";
     } catch (const Erreur& err) {
         std::cerr << "compte-tranche: " << err.message << "\n";
         return 2;

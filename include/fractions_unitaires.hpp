@@ -66,6 +66,10 @@ Problem problem(int n, const std::string& fraction);
 // table (decreasing lexicographic order); empty when there is none.
 struct TypeTotals {
     NTL::ZZ solutions;
+    // The fingerprint of every solution, 16 hexadecimal digits: a sum
+    // modulo 2^61 - 1 of a hash of each, the same however the count is
+    // shared, cut into shards or resumed.
+    std::string fingerprint;
     NTL::ZZ xn_max;
     NTL::ZZ x1_min;  // the smallest x1, that of the last solution
     std::vector<NTL::ZZ> first, last;
@@ -73,10 +77,21 @@ struct TypeTotals {
 
 // What a count found: with Problem::both, the fields of TypeTotals are
 // those of type 1, and type2 those of type 2.
+// What one work unit found: its solutions and their fingerprint (and,
+// with Problem::both, those of type 2).
+struct UnitResult {
+    std::int64_t unit = 0;
+    std::int64_t solutions = 0, solutions2 = 0;
+    std::string fingerprint, fingerprint2;
+};
+
 struct Totals : TypeTotals {
     TypeTotals type2;
     std::int64_t units = 0;  // work units of the whole count
     double seconds = 0;
+    // Each unit of the count (of its shard) that holds solutions, by
+    // index: what verify() compares.
+    std::vector<UnitResult> unit_results;
 };
 
 // How far a count is: the share of its estimated work done (0 to 1), the
@@ -103,6 +118,29 @@ struct CountOptions {
 };
 
 Totals count(const Problem& p, const CountOptions& options = {});
+
+// The recount of some units of a count by an independent search: the plain
+// step machine on exact integers, its pairs closed from every divisor of
+// d^2. `differences` holds each unit whose count or fingerprint differs
+// from the count's.
+struct Verification {
+    std::uint64_t seed = 0;
+    std::int64_t units = 0;  // units recounted
+    NTL::ZZ solutions;       // their solutions (of type 1, with Problem::both)
+    struct Difference {
+        std::int64_t unit = 0;
+        std::vector<NTL::ZZ> prefix;  // x1 .. xk, xk the top of the unit's range
+        NTL::ZZ bottom;               // the bottom of that range
+        UnitResult count, recount;
+    };
+    std::vector<Difference> differences;
+    bool agrees() const { return differences.empty(); }
+};
+
+// Recounts `units` units of the count of p whose totals are t, drawn with
+// `seed` (every unit when there are not so many), on `threads` threads (0:
+// every core); throws Error.
+Verification verify(const Problem& p, const Totals& t, std::int64_t units, std::uint64_t seed, int threads = 0);
 
 // Every solution, lazily, in the order of the interactive table; the work
 // units are listed by every core, a few ahead of the one being read.

@@ -9,6 +9,7 @@
 
 #include "moteur/comptage.h"
 #include "moteur/estimation.h"
+#include "moteur/verification.h"
 
 namespace fractions_unitaires {
 
@@ -78,12 +79,35 @@ TypeTotals totaux(const m::Totaux& t)
 {
     TypeTotals r;
     r.solutions = t.nombre;
+    r.fingerprint = t.empreinte.texte();
     if (t.nombre > 0) {
         r.xn_max = t.xn.valeur().zz();
         r.x1_min = t.derniere.valeurs()[1];
     }
     r.first = valeurs(t.premiere);
     r.last = valeurs(t.derniere);
+    return r;
+}
+
+UnitResult resultatUnite(const m::Releve& r)
+{
+    UnitResult u;
+    u.unit = r.unite;
+    u.solutions = r.nombre[0];
+    u.solutions2 = r.nombre[1];
+    u.fingerprint = r.empreinte[0].texte();
+    u.fingerprint2 = r.empreinte[1].texte();
+    return u;
+}
+
+m::Releve releve(const UnitResult& u)
+{
+    m::Releve r;
+    r.unite = u.unit;
+    r.nombre[0] = u.solutions;
+    r.nombre[1] = u.solutions2;
+    if (!m::Empreinte::lit(u.fingerprint, r.empreinte[0]) || !m::Empreinte::lit(u.fingerprint2, r.empreinte[1]))
+        throw m::Erreur{"unit " + std::to_string(u.unit) + " has no fingerprint of 16 hexadecimal digits"};
     return r;
 }
 
@@ -121,6 +145,35 @@ Totals count(const Problem& p, const CountOptions& o)
             r.type2 = totaux(t.distinctes);
         r.units = t.unites;
         r.seconds = t.secondes;
+        for (const m::Releve& u : t.releves)
+            r.unit_results.push_back(resultatUnite(u));
+        return r;
+    });
+}
+
+Verification verify(const Problem& p, const Totals& t, std::int64_t units, std::uint64_t seed, int threads)
+{
+    return protege([&] {
+        const m::Enonce e = enonce(p);
+        m::Options o;
+        o.travailleurs = threads;
+        m::verifie(e, o);
+        m::Total total;
+        total.unites = t.units;
+        total.tranche = e.tranche;
+        total.tranches = e.tranches;
+        for (const UnitResult& u : t.unit_results) {
+            if (!total.releves.empty() && total.releves.back().unite >= u.unit)
+                throw m::Erreur{"the unit results are not in increasing order of unit"};
+            total.releves.push_back(releve(u));
+        }
+        const m::Verification v = m::recompte(e, o, total, units, seed);
+        Verification r;
+        r.seed = v.graine;
+        r.units = v.unites;
+        r.solutions = v.solutions;
+        for (const m::Ecart& c : v.ecarts)
+            r.differences.push_back({c.unite, c.prefixe, c.bas, resultatUnite(c.rapide), resultatUnite(c.recompte)});
         return r;
     });
 }

@@ -133,7 +133,8 @@ void ecritTotal(std::ostream& out, const Total& t, const Enonce& d, bool json, c
         j["verification"] = {{"seed", std::to_string(v->graine)},
                              {"units", v->unites},
                              {"solutions", nombreJson(v->solutions)},
-                             {"agree", v->ecarts.empty()}};
+                             {"agree", v->ecarts.empty()},
+                             {"seconds", v->secondes}};
     if (json) {
         out << j.dump() << "\n";
         return;
@@ -156,6 +157,7 @@ void ecritTotal(std::ostream& out, const Total& t, const Enonce& d, bool json, c
         out << "verify seed: " << v->graine << "\n";
         out << "verified units: " << v->unites << "\n";
         out << "verified solutions: " << v->solutions << "\n";
+        out << "verify seconds: " << v->secondes << "\n";
         if (v->ecarts.empty())
             out << "verified: the recount agrees with the count\n";
         else

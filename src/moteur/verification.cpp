@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <exception>
 #include <mutex>
 #include <random>
@@ -55,6 +56,7 @@ std::vector<ZZ> prefixeDe(const Unite& u)
 
 Verification recompte(const Enonce& e, const Options& o, const Total& t, std::int64_t k, std::uint64_t graine)
 {
+    const auto debut = std::chrono::steady_clock::now();
     Verification v;
     v.graine = graine;
     Verdicts verdicts;
@@ -144,6 +146,7 @@ Verification recompte(const Enonce& e, const Options& o, const Total& t, std::in
         if (rapide != recomptes[i])
             v.ecarts.push_back(Ecart{unites[i].indice, prefixeDe(unites[i]), unites[i].bas, rapide, recomptes[i]});
     }
+    v.secondes = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
     return v;
 }
 

@@ -25,6 +25,7 @@ struct Verification {
     std::int64_t unites = 0;  // units recounted
     ZZ solutions;             // their solutions (of type 1, with both types)
     std::vector<Ecart> ecarts;
+    double secondes = 0;      // of the recount (and of cutting the units again)
 };
 
 // Recounts `k` units of the count e whose totals are t (a whole count or

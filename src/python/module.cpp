@@ -3,7 +3,9 @@
 // least ten times a second (KeyboardInterrupt).
 #include <pybind11/pybind11.h>
 
+#include <cstdint>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -178,6 +180,75 @@ PYBIND11_MODULE(fractions_unitaires, m)
         },
         "The number of solutions; with type=\"both\", those of type 1 and of type 2, counted in one walk.", py::arg("n"), py::arg("fraction"), py::arg("type") = 1,
         py::arg("parity") = "any", py::arg("max") = py::none(), py::arg("prefix") = py::tuple(),
+        py::arg("threads") = 0);
+    m.def(
+        "verify",
+        [](int n, const py::object& f, std::int64_t unites, const py::object& type, const std::string& parite,
+           const py::object& max, const py::iterable& prefixe, const py::object& graine, int threads) {
+            const fu::Problem p = probleme(n, f, type, parite, max, prefixe);
+            if (unites < 1)
+                throw py::value_error("units must be at least 1");
+            std::uint64_t s;
+            if (graine.is_none()) {
+                std::random_device alea;
+                s = (static_cast<std::uint64_t>(alea()) << 32) ^ alea();
+            } else {
+                s = graine.cast<std::uint64_t>();
+            }
+            fu::CountOptions o;
+            o.threads = threads;
+            o.progress = [](const fu::Progress&) { return sansSignal(); };
+            fu::Totals t;
+            fu::Verification v;
+            try {
+                py::gil_scoped_release sans;
+                t = fu::count(p, o);
+                v = fu::verify(p, t, unites, s, threads);
+            } catch (const fu::Error& e) {
+                leve(e);
+            }
+            auto unite = [&](const fu::UnitResult& u) {
+                py::dict d;
+                d["solutions"] = u.solutions;
+                d["fingerprint"] = u.fingerprint;
+                if (p.type == fu::Problem::both) {
+                    d["solutions2"] = u.solutions2;
+                    d["fingerprint2"] = u.fingerprint2;
+                }
+                return d;
+            };
+            py::list ecarts;
+            for (const fu::Verification::Difference& e : v.differences) {
+                py::list prefixe;
+                for (const NTL::ZZ& x : e.prefix)
+                    prefixe.append(versPython(x));
+                py::dict d;
+                d["unit"] = e.unit;
+                d["prefix"] = py::tuple(prefixe);
+                d["count"] = unite(e.count);
+                d["recount"] = unite(e.recount);
+                ecarts.append(d);
+            }
+            py::dict r;
+            r["solutions"] = versPython(t.solutions);
+            r["fingerprint"] = t.fingerprint;
+            if (p.type == fu::Problem::both) {
+                r["solutions2"] = versPython(t.type2.solutions);
+                r["fingerprint2"] = t.type2.fingerprint;
+            }
+            r["units"] = t.units;
+            r["seed"] = v.seed;
+            r["units_recounted"] = v.units;
+            r["solutions_recounted"] = versPython(v.solutions);
+            r["agree"] = v.agrees();
+            r["differences"] = ecarts;
+            return r;
+        },
+        "Counts, then recounts `units` work units drawn at random (with `seed`, random when None) by an "
+        "independent search and compares their counts and fingerprints: a dict of the count, its fingerprint and "
+        "the verification.",
+        py::arg("n"), py::arg("fraction"), py::arg("units"), py::arg("type") = 1, py::arg("parity") = "any",
+        py::arg("max") = py::none(), py::arg("prefix") = py::tuple(), py::arg("seed") = py::none(),
         py::arg("threads") = 0);
     py::class_<Solutions>(m, "Solutions")
         .def("__iter__", &Solutions::iter, py::return_value_policy::reference_internal)

@@ -87,6 +87,8 @@ void FermetureDirecte::prepare(const Etat<ZZ>& s)
         throw HorsDePortee{"the denominator of a remainder has a prime outside its prefix"};
     c_ = c;
     d_ = d;
+    cMot_ = NTL::NumBits(c) < NTL_BITS_PER_LONG - 2 ? NTL::conv<long>(c) : 0;
+    dModC_ = cMot_ > 0 ? NTL::rem(d, cMot_) : 0;
     produits_.resize(p_.size() + 1);
     produits_[0] = 1;
     divise(0);
@@ -99,15 +101,21 @@ void FermetureDirecte::divise(std::size_t i)
     // in produits_[i], the primes taken in increasing order so that a
     // product past d ends its branch.
     if (i == p_.size()) {
-        add(somme_, produits_[i], d_);
-        if (divide(u_, somme_, c_))
-            liste_.push_back(u_);
+        const ZZ& A = produits_[i];
+        // c | A + d; by a machine-word c, without forming A + d.
+        const bool divise = cMot_ > 0 ? (NTL::rem(A, cMot_) + dModC_) % cMot_ == 0 : divide(A + d_, c_);
+        if (divise)
+            liste_.push_back((A + d_) / c_);
         return;
     }
-    produits_[i + 1] = produits_[i];
-    for (long a = 0; a <= e_[i] && produits_[i + 1] <= d_; a++) {
+    ZZ& B = produits_[i + 1];
+    B = produits_[i];
+    for (long a = 0; a <= e_[i] && B <= d_; a++) {
         divise(i + 1);
-        mul(produits_[i + 1], produits_[i + 1], p_[i]);
+        // Into another number, then swapped: a product in place would
+        // allocate one at each divisor.
+        mul(temporaire_, B, p_[i]);
+        swap(B, temporaire_);
     }
 }
 

@@ -47,7 +47,9 @@ private:
     std::size_t suivant_ = 0;
     // The remainder c/d of the prefix, the primes of d and their exponents
     // in d^2, and the products of the divisors being listed.
-    ZZ c_, d_, somme_, u_;
+    ZZ c_, d_, temporaire_;
+    long cMot_ = 0;  // c when it fits a long with room for a sum, else 0
+    long dModC_ = 0;
     std::vector<ZZ> p_, produits_;
     std::vector<long> e_;
     ZZ dernierHaut_;

@@ -38,6 +38,9 @@ refuse() {  # expected word on standard error, then the arguments
   fi
 }
 refuse "--frobnicate" 5 1 --frobnicate
+refuse "--verify" 5 1 --verify 0
+refuse "--seed" 5 1 --seed 3
+refuse "--verify" 5 1 --verify 2 --list
 refuse "N must be" 0 1
 refuse "N must be" -3 1
 refuse "N must be" x 1

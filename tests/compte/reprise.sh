@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # A count killed with SIGKILL at random moments and resumed from its
 # checkpoint each time, with various numbers of threads, ends with exactly
-# the totals of a run never interrupted. Shards merged give them too. The
-# count is of both types at once, whose checkpoints hold both.
+# the totals of a run never interrupted, fingerprints and those of each
+# unit included. Shards merged give them too, and their units recounted
+# agree. The count is of both types at once, whose checkpoints hold both.
 set -u
 exe=$1
 work=$(mktemp -d)
@@ -68,4 +69,16 @@ sansTemps < "$work/attendu" |
   sed 's/"shard":"[^"]*",//; s/"units":[0-9]*,//; s/"first_place":[0-9-]*,//; s/"last_place":[0-9-]*,//' > "$work/entier"
 cmp -s "$work/fusion" "$work/entier" || { echo "merged shards differ from the whole:"; diff "$work/entier" "$work/fusion"; fail=1; }
 "$exe" --merge "$work"/tranche1 "$work"/tranche2 > /dev/null 2>&1 && { echo "two shards of four were merged"; fail=1; }
+
+# The units of the merged shards recounted, all of them, then a few of one
+# shard, and of the checkpoint left finished above: without counting again.
+"$exe" --merge "$work"/tranche* --verify 1000000 --seed 3 > "$work/verifie" 2>&1 &&
+  grep -qx "verified units: $(grep -o '"units":[0-9]*' "$work/attendu" | cut -d: -f2)" "$work/verifie" &&
+  grep -qx "verified: the recount agrees with the count" "$work/verifie" ||
+  { echo "the merged shards recounted:"; cat "$work/verifie"; fail=1; }
+"$exe" --merge "$work"/tranche2 --verify 4 --seed 3 --json > "$work/verifie" 2>&1 &&
+  grep -q '"verification":{"agree":true,.*"units":4}' "$work/verifie" ||
+  { echo "one shard recounted:"; cat "$work/verifie"; fail=1; }
+"$exe" "${probleme[@]}" --resume "$work/point1" --verify 3 > "$work/verifie" 2>&1 &&
+  grep -qx "verified units: 3" "$work/verifie" || { echo "a finished checkpoint recounted:"; cat "$work/verifie"; fail=1; }
 exit $fail

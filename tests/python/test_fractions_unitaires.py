@@ -30,6 +30,38 @@ def brute(n, f, type=1, parity="any", bound=None):
     return out
 
 
+def fingerprint(solutions):
+    """The documented fingerprint: the sum modulo 2^61 - 1 of the mixed
+    polynomial hash of x1 .. x(n-1) of each solution."""
+    p, mask = 2**61 - 1, 2**64 - 1
+    s = 0x2545F4914F6CDD1D % p
+
+    def mix(h):
+        h ^= h >> 30
+        h = (h * 0xBF58476D1CE4E5B9) & mask
+        h ^= h >> 27
+        h = (h * 0x94D049BB133111EB) & mask
+        h ^= h >> 31
+        return h % p
+
+    total = 0
+    for x in solutions:
+        total += mix(sum(v * pow(s, k + 1, p) for k, v in enumerate(x[:-1])) % p)
+    return "%016x" % (total % p)
+
+
+def test_verify_and_fingerprint():
+    r = fu.verify(5, Fraction(2, 3), 1000, type="both", seed=5, threads=2)
+    assert r["agree"] and r["differences"] == [] and r["seed"] == 5
+    assert r["units_recounted"] == r["units"] >= 1
+    assert r["fingerprint"] == fingerprint(brute(5, Fraction(2, 3)))
+    assert r["fingerprint2"] == fingerprint(brute(5, Fraction(2, 3), type=2))
+    assert r["solutions"] == len(brute(5, Fraction(2, 3)))
+    a = fu.verify(7, 1, 3, seed=11)
+    assert a["units_recounted"] == 3 and a["agree"]
+    assert a["solutions_recounted"] == fu.verify(7, 1, 3, seed=11)["solutions_recounted"]
+
+
 def test_known_counts():
     assert fu.count(6, 1) == 3462
     assert fu.count(7, "1", type=2) == 245765
