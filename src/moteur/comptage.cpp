@@ -333,7 +333,7 @@ Listage::Listage(const Enonce& d, int travailleurs_, bool json, std::function<bo
         break;
     case Depart::DIRECT:
         // A few pairs at most: listed here.
-        t_.ajouteUnite(0, r.parcourt());
+        t_.ajoute(r.parcourt(), 1);
         enAttente_ = r.prendLignes();
         fini_ = true;
         break;
@@ -377,7 +377,8 @@ bool Listage::suivants(std::string& lignes)
             t_.ajoute(x, n_, 2 * j, false);
         }
         lignes += l->resultat.lignes;
-        t_.ajouteUnite(j, l->resultat.bilan);
+        // A listing keeps no unit's record: it is not recounted.
+        t_.ajoute(l->resultat.bilan, 2 * j + 1);
         // The search ended inside this unit: nothing after it.
         fini_ = l->resultat.bilan.finie;
         if (!lignes.empty())

@@ -1,6 +1,7 @@
 // The public API: the counts of the programs, a count cancelled by its
-// callback and resumed from its checkpoint to the same totals, a listing
-// read one solution at a time, and one Error for every failure.
+// callback and resumed from its checkpoint to the same totals and
+// fingerprints, its units recounted (a damaged one found), a listing read
+// one solution at a time, and one Error for every failure.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -44,7 +45,22 @@ TEST(Api, CountCancelledThenResumedGivesTheWholeCount)
     EXPECT_EQ(repris.type2.solutions, entier.type2.solutions);
     EXPECT_EQ(repris.type2.first, entier.type2.first);
     EXPECT_EQ(repris.type2.last, entier.type2.last);
+    EXPECT_EQ(repris.fingerprint, entier.fingerprint);
+    EXPECT_EQ(repris.type2.fingerprint, entier.type2.fingerprint);
+    ASSERT_EQ(repris.unit_results.size(), entier.unit_results.size());
     std::remove(point.c_str());
+
+    // Every unit recounted agrees; one whose record was damaged does not.
+    const fu::Verification v = fu::verify(p, repris, 1000, 1, 2);
+    EXPECT_TRUE(v.agrees());
+    EXPECT_EQ(v.units, repris.units);
+    fu::Totals abime = repris;
+    char& chiffre = abime.unit_results[3].fingerprint2[15];
+    chiffre = chiffre == '0' ? '1' : '0';
+    const fu::Verification w = fu::verify(p, abime, 1000, 1, 2);
+    ASSERT_EQ(w.differences.size(), 1u);
+    EXPECT_EQ(w.differences[0].unit, abime.unit_results[3].unit);
+    EXPECT_EQ(w.differences[0].recount.fingerprint2, repris.unit_results[3].fingerprint2);
 }
 
 TEST(Api, ListingOneSolutionAtATimeAndErrors)

@@ -132,6 +132,14 @@ for mauvais in -5 1.5 1e30 18446744073709551615 '"-3"' '"007"' '"1e3"'; do
   sed "s/\"solutions\":[0-9]*/\"solutions\":$mauvais/" t2 > t3
   statut 2 "not a shard result" --merge t1 t3
 done
+# Fingerprints: 16 lowercase hexadecimal digits below 2^61 - 1, and each
+# unit's in the shard that counts it.
+for mauvais in '"1fffffffffffffff"' '"0123456789ABCDEF"' '"123"' 12 null; do
+  sed "s/\"fingerprint\":\"[0-9a-f]*\"/\"fingerprint\":$mauvais/" t2 > t3
+  statut 2 "not a shard result" --merge t1 t3
+done
+sed 's/"unit_fingerprints":\[\[1,/"unit_fingerprints":[[0,/' t2 > t3
+statut 2 "not of shard" --merge t1 t3
 sed 's/"solutions":[0-9]*/"solutions":"9223372036854775807"/' t1 > t4
 sed 's/"solutions":[0-9]*/"solutions":"9223372036854775807"/' t2 > t5
 statut 0 "" --merge t4 t5

@@ -12,6 +12,9 @@ fail=0
 probleme=(6 1/3 -t both)
 sansTemps() { sed 's/"seconds":[^,]*,//'; }
 "$exe" "${probleme[@]}" --json | sansTemps > "$work/attendu"
+for j in 1 3; do
+  "$exe" "${probleme[@]}" -j $j --json | sansTemps | cmp -s - "$work/attendu" || { echo "-j $j differs"; fail=1; }
+done
 
 essais=(1 2 3)
 [ -n "${ESSAIS_LEGERS:-}" ] && essais=(1 2)  # under the sanitizers

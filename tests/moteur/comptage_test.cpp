@@ -108,6 +108,7 @@ TEST(Comptage, RandomProblemsAgreeWithTheReference)
 {
     std::mt19937 alea(12);
     int avecSolutions = 0, prefixes = 0, deuxTypes = 0;
+    std::int64_t recomptes = 0;
     for (int t = 0; t < 500; t++) {
         Demande d = tire(alea);
         Liste l = reference::toutes(cas(d.e));
@@ -130,6 +131,13 @@ TEST(Comptage, RandomProblemsAgreeWithTheReference)
         }
         const Total total = compte(d.e, d.o);
         verifie(total, l, decrit(d));
+        // Every unit recounted by the plain search agrees.
+        if (t % 3 == 0) {
+            const Verification v = recompte(d.e, d.o, total, total.unites, t);
+            EXPECT_TRUE(v.ecarts.empty()) << decrit(d) << ": unit " << v.ecarts[0].unite << " differs";
+            EXPECT_EQ(v.unites, total.unites) << decrit(d);
+            recomptes += v.unites;
+        }
         if (d.e.lesDeux) {
             verifie(total.distinctes, l2, decrit(d) + ", type 2");
             deuxTypes += !l2.empty();
@@ -148,6 +156,7 @@ TEST(Comptage, RandomProblemsAgreeWithTheReference)
     EXPECT_GT(avecSolutions, 150);
     EXPECT_GT(deuxTypes, 40);
     EXPECT_GT(prefixes, 60);
+    EXPECT_GT(recomptes, 300);
 }
 
 // Past the reference's reach, the listing is the interactive table: the
