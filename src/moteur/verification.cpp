@@ -9,6 +9,7 @@
 #include <mutex>
 #include <random>
 #include <set>
+#include <stdexcept>
 #include <thread>
 
 #include "moteur/estimation.h"
@@ -115,13 +116,13 @@ Verification recompte(const Enonce& e, const Options& o, const Total& t, std::in
             try {
                 const Resultat res = compteUnite(w, unites[i]);
                 if (!res.conforme)
-                    throw Erreur{"the recount of unit " + std::to_string(unites[i].indice) +
-                                 " left it elsewhere than it was cut"};
+                    throw std::runtime_error("the recount of unit " + std::to_string(unites[i].indice) +
+                                             " left it elsewhere than it was cut");
                 recomptes[i] = releve(unites[i].indice, res.bilan);
             } catch (const HorsDePortee& h) {
                 std::lock_guard<std::mutex> garde(verrou);
-                erreur = std::make_exception_ptr(
-                    Erreur{"unit " + std::to_string(unites[i].indice) + " cannot be recounted: " + h.raison});
+                erreur = std::make_exception_ptr(std::runtime_error(
+                    "unit " + std::to_string(unites[i].indice) + " cannot be recounted: " + h.raison));
                 suivante = unites.size();
             } catch (...) {
                 std::lock_guard<std::mutex> garde(verrou);

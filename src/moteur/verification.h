@@ -31,7 +31,9 @@ struct Verification {
 // Recounts `k` units of the count e whose totals are t (a whole count or
 // one shard of it: its units only), drawn with `graine`, on o.travailleurs
 // threads; every unit when k is at least their number. Throws Erreur when
-// a unit cannot be recounted.
+// t is not of this count (its units are not those of the cut), and
+// std::runtime_error when a unit cannot be recounted (a value past the
+// factorisation).
 Verification recompte(const Enonce& e, const Options& o, const Total& t, std::int64_t k, std::uint64_t graine);
 
 }  // namespace fractions_unitaires::moteur

@@ -16,6 +16,26 @@ namespace {
 u128 enU(Mot v) { return static_cast<u128>(v.v); }
 Mot enM(u128 v) { return Mot::brut(static_cast<Mot::Brut>(v)); }
 
+// Exact division by c of the multiples of c below 2^128, without a
+// division: c = 2^t c' with c' odd, and q = (m >> t) c'^-1 modulo 2^128,
+// the inverse lifted by Newton's iteration from c' c' = 1 (mod 8).
+struct DivisionExacte {
+    explicit DivisionExacte(u128 c)
+    {
+        ASSERT_LIMITE(c > 0 && (c >> limites::BITS_C) == 0);
+        t = __builtin_ctzll(static_cast<u64>(c));
+        const u64 impair = static_cast<u64>(c >> t);
+        u64 i = impair;
+        for (int k = 0; k < 5; k++)  // 3, 6, 12, 24, 48, 96 bits: 64 on words
+            i *= 2 - impair * i;
+        inverse = static_cast<u128>(i);
+        inverse *= 2 - static_cast<u128>(impair) * inverse;  // 128 bits
+    }
+    u128 operator()(u128 m) const { return (m >> t) * inverse; }
+    int t;
+    u128 inverse;
+};
+
 // Whether the ZZ v fits in `bits` bits, as an unsigned 128-bit number.
 bool versU(const ZZ& v, int bits, u128& sortie)
 {
@@ -268,10 +288,12 @@ Fermeture::Paires Fermeture::compte(Mot bas, Mot haut)
         A_.erase(std::min_element(A_.begin(), A_.end()));
     // The hash of each solution: that of the prefix, and u = (A + d)/c.
     const std::uint64_t hp = nv.h, s = puissances_[n_ - 1];
+    const DivisionExacte parC(c);
     for (u128 A : A_) {
         if (!libre && !valide(A, haut))
             continue;
-        const u128 u = c == 1 ? A + d : (A + d) / c;
+        const u128 u = parC(A + d);
+        ASSERT_LIMITE(u * c == A + d);
         const std::uint64_t h = Empreinte::somme(hp, Empreinte::produit(Empreinte::reduit(u), s));
         p.toutes.prend(A, h);
         if (distinctes && A >= lo2 && A <= hi2)

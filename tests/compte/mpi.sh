@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The MPI counter with 2 and 3 ranks gives the totals of one process, of
-# one type or of both.
+# one type or of both, fingerprints and those of each unit included; its
+# units recounted agree.
 set -u
 mpi=$1
 seul=$2
@@ -21,6 +22,8 @@ timeout 120 mpiexec --oversubscribe -n 3 "$mpi" 6 1/3 -j 1 --checkpoint "$work/p
 timeout 120 mpiexec --oversubscribe -n 2 "$mpi" 6 1/3 --resume "$work/point" --json | sansTemps > "$work/obtenu"
 "$seul" 6 1/3 --json | sansTemps > "$work/attendu"
 cmp -s "$work/attendu" "$work/obtenu" || { echo "resumed on 2 ranks:"; diff "$work/attendu" "$work/obtenu"; fail=1; }
+timeout 120 mpiexec --oversubscribe -n 2 "$mpi" 6 1/3 -j 1 --verify 5 --seed 1 > "$work/obtenu" 2>&1 &&
+  grep -qx "verified units: 5" "$work/obtenu" || { echo "--verify on 2 ranks:"; cat "$work/obtenu"; fail=1; }
 # A bad argument is told once, not once per rank.
 mpiexec --oversubscribe -n 3 "$mpi" 5 1 --frobnicate > /dev/null 2> "$work/err"
 [ "$(grep -c frobnicate "$work/err")" = 1 ] || { echo "a bad argument under 3 ranks:"; cat "$work/err"; fail=1; }
