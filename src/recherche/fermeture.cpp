@@ -26,10 +26,10 @@ struct DivisionExacte {
         t = __builtin_ctzll(static_cast<u64>(c));
         const u64 impair = static_cast<u64>(c >> t);
         u64 i = impair;
-        for (int k = 0; k < 5; k++)  // 3, 6, 12, 24, 48, 96 bits: 64 on words
+        for (int k = 0; k < 5; k++)  // right to 3 bits, then 6, 12, ... 96: all 64 of a word
             i *= 2 - impair * i;
         inverse = static_cast<u128>(i);
-        inverse *= 2 - static_cast<u128>(impair) * inverse;  // 128 bits
+        inverse *= 2 - static_cast<u128>(impair) * inverse;  // then all 128
     }
     u128 operator()(u128 m) const { return (m >> t) * inverse; }
     int t;
@@ -277,7 +277,10 @@ Fermeture::Paires Fermeture::compte(Mot bas, Mot haut)
     const Bilan& avant = servie_.bilan;
     const bool premiereVoulue = servie_.mode == Mode::COMPTE &&
                                 (avant.premiere.vide() || (lesDeux && avant.distinctes.premiere.vide()));
-    if (libre && !premiereVoulue && !servie_.reglages.empreintes && parNombre(lo, hi, servie_.pb.type == 2, p.toutes) &&
+    // Counted from the number of divisors, the pairs are not formed, nor
+    // hashed: only where no fingerprint is kept.
+    if (libre && !premiereVoulue && !servie_.reglages.empreintes &&
+        parNombre(lo, hi, servie_.pb.type == 2, p.toutes) &&
         (!distinctes || parNombre(lo2, hi2, true, p.distinctes))) {
         servie_.compteurs.n[DIVISEURS_FORME]++;
         return p;
