@@ -4,6 +4,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdio>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <stdexcept>
@@ -180,7 +181,19 @@ void verifieEtEcrit(std::ostream& sortie, const Total& t, const Demande& d)
         std::random_device alea;
         graine = (static_cast<std::uint64_t>(alea()) << 32) ^ alea();
     }
-    const Verification v = recompte(d.enonce, d.options, t, d.verification, graine);
+    // With --status, a line as each unit is recounted: a unit of n = 9
+    // takes days.
+    console::LigneEtat ligne(std::cerr, ::isatty(2) != 0);
+    const auto debut = std::chrono::steady_clock::now();
+    auto avance = [&](std::int64_t faites, std::int64_t toutes) {
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+        char texte[200];
+        std::snprintf(texte, sizeof texte, "recount: %lld of %lld units, %.0f s", static_cast<long long>(faites),
+                      static_cast<long long>(toutes), s);
+        ligne.montre(texte, faites == toutes);
+    };
+    const Verification v = d.statut ? recompte(d.enonce, d.options, t, d.verification, graine, avance)
+                                    : recompte(d.enonce, d.options, t, d.verification, graine);
     ecritTotal(sortie, t, d.enonce, d.json, &v);
     sortie.flush();
     for (const Ecart& e : v.ecarts)

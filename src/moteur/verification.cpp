@@ -55,7 +55,8 @@ std::vector<ZZ> prefixeDe(const Unite& u)
 
 }  // namespace
 
-Verification recompte(const Enonce& e, const Options& o, const Total& t, std::int64_t k, std::uint64_t graine)
+Verification recompte(const Enonce& e, const Options& o, const Total& t, std::int64_t k, std::uint64_t graine,
+                      const std::function<void(std::int64_t, std::int64_t)>& avance)
 {
     const auto debut = std::chrono::steady_clock::now();
     Verification v;
@@ -109,6 +110,7 @@ Verification recompte(const Enonce& e, const Options& o, const Total& t, std::in
     std::atomic<std::size_t> suivante{0};
     std::mutex verrou;
     std::exception_ptr erreur;
+    std::int64_t faites = 0;
     auto travaille = [&] {
         Recherche w;
         w.installe(r.probleme(), simple, Mode::COMPTE);
@@ -119,6 +121,9 @@ Verification recompte(const Enonce& e, const Options& o, const Total& t, std::in
                     throw std::runtime_error("the recount of unit " + std::to_string(unites[i].indice) +
                                              " left it elsewhere than it was cut");
                 recomptes[i] = releve(unites[i].indice, res.bilan);
+                std::lock_guard<std::mutex> garde(verrou);
+                if (avance)
+                    avance(++faites, static_cast<std::int64_t>(unites.size()));
             } catch (const HorsDePortee& h) {
                 std::lock_guard<std::mutex> garde(verrou);
                 erreur = std::make_exception_ptr(std::runtime_error(

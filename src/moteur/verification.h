@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "moteur/enonce.h"
@@ -34,6 +35,9 @@ struct Verification {
 // t is not of this count (its units are not those of the cut), and
 // std::runtime_error when a unit cannot be recounted (a value past the
 // factorisation).
-Verification recompte(const Enonce& e, const Options& o, const Total& t, std::int64_t k, std::uint64_t graine);
+// `avance`, when given, is told the units recounted so far and their
+// number, as each is done (from one thread at a time).
+Verification recompte(const Enonce& e, const Options& o, const Total& t, std::int64_t k, std::uint64_t graine,
+                      const std::function<void(std::int64_t, std::int64_t)>& avance = {});
 
 }  // namespace fractions_unitaires::moteur

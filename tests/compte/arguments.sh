@@ -26,6 +26,11 @@ grep -qx "type 1 solutions: 294314" "$work/deux" && grep -qx "type 2 solutions: 
   grep -q "294314 solutions (245765 of type 2)" "$work/etat" ||
   { echo "7 1 -t both:"; cat "$work/deux" "$work/etat"; fail=1; }
 
+# A recount, and its progress with --status.
+"$exe" 6 1 --verify 2 --seed 1 --status > "$work/deux" 2> "$work/etat"
+grep -qx "verified: the recount agrees with the count" "$work/deux" && grep -q "recount: 1 of 1 units" "$work/etat" ||
+  { echo "6 1 --verify 2 --status:"; cat "$work/deux" "$work/etat"; fail=1; }
+
 refuse() {  # expected word on standard error, then the arguments
   local mot=$1
   shift
