@@ -196,11 +196,16 @@ void verifieEtEcrit(std::ostream& sortie, const Total& t, const Demande& d)
                                     : recompte(d.enonce, d.options, t, d.verification, graine);
     ecritTotal(sortie, t, d.enonce, d.json, &v);
     sortie.flush();
-    for (const Ecart& e : v.ecarts)
-        std::cerr << "fractions-compte: unit " << e.unite << " (x" << e.prefixe.size() << " of "
-                  << moteur::texte(e.prefixe) << " down to " << e.bas << ") does not agree: the count has "
+    for (const Ecart& e : v.ecarts) {
+        // The unit's first values, from its top down to its bottom.
+        std::vector<ZZ> bas = e.prefixe;
+        if (!bas.empty())
+            bas.back() = e.bas;
+        std::cerr << "fractions-compte: unit " << e.unite << " (from " << moteur::texte(e.prefixe) << " down to "
+                  << moteur::texte(bas) << ") does not agree: the count has "
                   << texteReleve(e.rapide, d.enonce.lesDeux) << ", the recount "
                   << texteReleve(e.recompte, d.enonce.lesDeux) << std::endl;
+    }
     if (!v.ecarts.empty())
         throw std::runtime_error("the recount of " + std::to_string(v.ecarts.size()) + " of " +
                                  std::to_string(v.unites) + " units does not agree with the count");

@@ -140,6 +140,13 @@ for mauvais in '"1fffffffffffffff"' '"0123456789ABCDEF"' '"123"' 12 null; do
 done
 sed 's/"unit_fingerprints":\[\[1,/"unit_fingerprints":[[0,/' t2 > t3
 statut 2 "not of shard" --merge t1 t3
+# A unit's result damaged in its file, as a flipped bit would leave it: the
+# merge cannot tell, the recount of every unit finds it and fails.
+sed 's/"unit_fingerprints":\[\[1,\([0-9]*\),"[0-9a-f]*"/"unit_fingerprints":[[1,\1,"0000000000000001"/' t2 > t3
+statut 0 "" --merge t1 t3
+statut 1 "unit 1 (from 3,8 down to 3,4) does not agree" --merge t1 t3 --verify 100 --seed 1
+grep -q "verified: 1 units do not agree" out && [ "$(grep -c "does not agree" err)" = 2 ] ||
+  { echo "a damaged unit recounted:"; cat out err; fail=1; }
 sed 's/"solutions":[0-9]*/"solutions":"9223372036854775807"/' t1 > t4
 sed 's/"solutions":[0-9]*/"solutions":"9223372036854775807"/' t2 > t5
 statut 0 "" --merge t4 t5
