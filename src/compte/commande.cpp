@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <stdexcept>
 #include <iostream>
@@ -185,15 +186,16 @@ void verifieEtEcrit(std::ostream& sortie, const Total& t, const Demande& d)
     // takes days.
     console::LigneEtat ligne(std::cerr, ::isatty(2) != 0);
     const auto debut = std::chrono::steady_clock::now();
-    auto avance = [&](std::int64_t faites, std::int64_t toutes) {
-        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
-        char texte[200];
-        std::snprintf(texte, sizeof texte, "recount: %lld of %lld units, %.0f s", static_cast<long long>(faites),
-                      static_cast<long long>(toutes), s);
-        ligne.montre(texte, faites == toutes);
-    };
-    const Verification v = d.statut ? recompte(d.enonce, d.options, t, d.verification, graine, avance)
-                                    : recompte(d.enonce, d.options, t, d.verification, graine);
+    std::function<void(std::int64_t, std::int64_t)> avance;
+    if (d.statut)
+        avance = [&](std::int64_t faites, std::int64_t toutes) {
+            const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - debut).count();
+            char texte[200];
+            std::snprintf(texte, sizeof texte, "recount: %lld of %lld units, %.0f s", static_cast<long long>(faites),
+                          static_cast<long long>(toutes), s);
+            ligne.montre(texte, faites == toutes);
+        };
+    const Verification v = recompte(d.enonce, d.options, t, d.verification, graine, avance);
     ecritTotal(sortie, t, d.enonce, d.json, &v);
     sortie.flush();
     for (const Ecart& e : v.ecarts) {

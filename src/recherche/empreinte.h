@@ -66,14 +66,6 @@ public:
         const u64 s = a + b;
         return s >= P ? s - P : s;
     }
-    // s^k.
-    static u64 puissance(int k)
-    {
-        u64 r = 1;
-        for (int i = 0; i < k; i++)
-            r = produit(r, SEMENCE);
-        return r;
-    }
     // H(x) of x[1..n].
     template <class T>
     static u64 hachage(const Vec<T>& x, int n)
