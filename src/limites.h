@@ -37,6 +37,9 @@ constexpr int BITS_C = 62;
 // Below 2^50, the quotient by c of a product of two residues is computed in
 // double precision within one of the true one (53-bit mantissas).
 constexpr int BITS_QUOTIENT_FLOTTANT = 50;
+// Below 2^26, a product of two residues is below 2^52 and exact in double
+// precision, as is the quotient times c.
+constexpr int BITS_PRODUIT_EXACT = 26;
 // An exponent in d below 2^125: 124 at most.
 constexpr int EXPOSANT_MAX = BITS_D - 1;
 // A number below 2^125 has at most 26 distinct primes (2 3 ... 101 is

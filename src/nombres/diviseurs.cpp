@@ -39,38 +39,47 @@ struct Multiplicateur {
 // multiply-add), the floating quotient is within one of the true one, and
 // so is q c = p1 + p2; the differences are exact (Sterbenz), and two
 // corrections without branches bring the remainder into [0, c).
+// Below 2^BITS_PRODUIT_EXACT (`exact`) the products a w and q c are below
+// 2^53, exact themselves: both errors are 0 and no fused multiply-add is
+// needed.
+template <bool exact>
 EN_LIGNE double produit(double a, Multiplicateur m, double c)
 {
     const double h = a * m.w;
-    const double l = __builtin_fma(a, m.w, -h);
     const double q = __builtin_floor(a * m.q);
     const double p1 = q * c;
-    const double p2 = __builtin_fma(q, c, -p1);
-    double r = (h - p1) + (l - p2);
+    double r = h - p1;
+    if constexpr (!exact) {
+        const double l = __builtin_fma(a, m.w, -h);
+        const double p2 = __builtin_fma(q, c, -p1);
+        r = (h - p1) + (l - p2);
+    }
     r += static_cast<double>(r < 0) * c;
     r -= static_cast<double>(r >= c) * c;
     return r;
 }
 
 // Every residue of src by one multiplier: the inner loop of a listing.
+template <bool exact>
 EN_LIGNE void produits(double* dest, const double* src, std::size_t n, Multiplicateur m, double c)
 {
     for (std::size_t k = 0; k < n; k++)
-        dest[k] = produit(src[k], m, c);
+        dest[k] = produit<exact>(src[k], m, c);
 }
 
 // The residues below 2^50 as doubles; above, as 64-bit words multiplied
 // through a 128-bit division. The kind is chosen once for a whole listing.
+template <bool exact>
 struct ModuloFlottant {
     using Residu = double;
     double c, inverse;
     explicit ModuloFlottant(u64 m) : c(static_cast<double>(m)), inverse(1.0 / static_cast<double>(m)) {}
     EN_LIGNE Residu residu(u128 v, u64 m) const { return static_cast<double>(static_cast<u64>(v < m ? v : v % m)); }
     EN_LIGNE Multiplicateur facteur(Residu w) const { return {w, w * inverse}; }
-    EN_LIGNE Residu mul(Residu a, Multiplicateur m) const { return produit(a, m, c); }
+    EN_LIGNE Residu mul(Residu a, Multiplicateur m) const { return produit<exact>(a, m, c); }
     EN_LIGNE void muls(Residu* dest, const Residu* src, std::size_t n, Multiplicateur m) const
     {
-        produits(dest, src, n, m, c);
+        produits<exact>(dest, src, n, m, c);
     }
 };
 
@@ -384,18 +393,24 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
 // Two copies of the meet in the middle on doubles, everything inlined in
 // each: one for processors with fused multiply-adds (and 256-bit vectors
 // with them), one for any other, where fma is the C library's, exact but
-// slower.
+// slower. Each for a small c, whose products need no fma, and any other.
 #if defined(__x86_64__) && defined(__GNUC__)
 __attribute__((target("fma")))
 #endif
 void Diviseurs::milieuFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
-    milieu(fd, ModuloFlottant(c), c, cible, lo, hi, sortie);
+    if ((c >> limites::BITS_PRODUIT_EXACT) == 0)
+        milieu(fd, ModuloFlottant<true>(c), c, cible, lo, hi, sortie);
+    else
+        milieu(fd, ModuloFlottant<false>(c), c, cible, lo, hi, sortie);
 }
 
 void Diviseurs::milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
-    milieu(fd, ModuloFlottant(c), c, cible, lo, hi, sortie);
+    if ((c >> limites::BITS_PRODUIT_EXACT) == 0)
+        milieu(fd, ModuloFlottant<true>(c), c, cible, lo, hi, sortie);
+    else
+        milieu(fd, ModuloFlottant<false>(c), c, cible, lo, hi, sortie);
 }
 
 Diviseurs::Methode Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie)

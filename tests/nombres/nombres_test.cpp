@@ -183,7 +183,7 @@ TEST(Diviseurs, MatchAPlainListingForModuliOfEverySize)
     Diviseurs diviseurs;
     const u64 petits[] = {2, 3, 5, 7, 11, 13, 17, 19, 23, 29, 31, 37, 41, 43};
     int listes = 0, milieu = 0, directs = 0;
-    for (int t = 0; t < 400; t++) {
+    for (int t = 0; t < 500; t++) {
         // d: small primes, sometimes a large one, many divisors at times.
         u128 d = 1;
         const int nb = 1 + static_cast<int>(alea() % (t % 10 == 0 ? 12 : 6));
@@ -194,10 +194,25 @@ TEST(Diviseurs, MatchAPlainListingForModuliOfEverySize)
         Facteurs f;
         factorise(static_cast<u64>(d), f, rho);
         // c coprime to d, of every size the residues are computed at.
-        const int bits[] = {2, 5, 20, 31, 33, 45, 49, 51, 61};
-        u64 c = (alea() >> (64 - bits[t % 9])) | 1;
+        const int bits[] = {2, 5, 20, 26, 31, 33, 45, 49, 51, 61};
+        u64 c = (alea() >> (64 - bits[t % 10])) | 1;
         while (std::gcd(static_cast<u64>(d % c), c) != 1)
             c += 2;
+        // Half the time c divides A + d for a divisor A of d^2, so that a
+        // large c has a match too: c made of the primes of A + d that are
+        // not d's, up to its size.
+        if (t % 2 == 1) {
+            u128 A = 1;
+            for (int k = 0; k < f.nb; k++)
+                for (int e = static_cast<int>(alea() % (2 * f.e[k] + 1)); e > 0 && A <= d / f.p[k]; e--)
+                    A *= f.p[k];
+            Facteurs fm;
+            ASSERT_TRUE(factorise(A + d, fm, rho));
+            c = 1;
+            for (int k = 0; k < fm.nb; k++)
+                for (int e = 0; e < fm.e[k] && d % fm.p[k] != 0 && (c * fm.p[k]) >> bits[t % 10] == 0; e++)
+                    c *= static_cast<u64>(fm.p[k]);
+        }
         const u128 hi = d, lo = 1 + static_cast<u128>(alea() % 3 == 0 ? alea() % static_cast<u64>(d) : 0);
         std::vector<u128> trouves;
         (diviseurs.liste(f, d, c, lo, hi, trouves) == Diviseurs::Methode::MILIEU ? milieu : directs)++;
