@@ -25,8 +25,8 @@ struct DivisionExacte {
         ASSERT_LIMITE(c > 0 && (c >> limites::BITS_C) == 0);
         t = __builtin_ctzll(static_cast<u64>(c));
         const u64 impair = static_cast<u64>(c >> t);
-        u64 i = impair;
-        for (int k = 0; k < 5; k++)  // right to 3 bits, then 6, 12, ... 96: all 64 of a word
+        u64 i = (3 * impair) ^ 2;  // right to 5 bits (Montgomery), then 10, 20, 40, 80
+        for (int k = 0; k < 4; k++)
             i *= 2 - impair * i;
         inverse = static_cast<u128>(i);
         inverse *= 2 - static_cast<u128>(impair) * inverse;  // then all 128
@@ -290,6 +290,8 @@ Fermeture::Paires Fermeture::compte(Mot bas, Mot haut)
     if (servie_.reglages.fauteTest > 0 && n_ >= 3 && nv.x.v == servie_.reglages.fauteTest && !A_.empty())
         A_.erase(std::min_element(A_.begin(), A_.end()));
     // The hash of each solution: that of the prefix, and u = (A + d)/c.
+    if (A_.empty())
+        return p;
     const std::uint64_t hp = nv.h, s = puissances_[n_ - 1];
     const DivisionExacte parC(c);
     for (u128 A : A_) {
@@ -405,7 +407,11 @@ bool Fermeture::marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b)
         servie_.compteurs.n[raison]++;
         return false;
     }
-    b = bloc(*x_, compte(bas, haut));
+    // Most prefixes have no pair: b, empty, is left as it is (a copy of
+    // its solutions' vectors costs more than the rest of the step).
+    const Paires p = compte(bas, haut);
+    if (p.toutes.nombre > 0 || p.distinctes.nombre > 0)
+        b = bloc(*x_, p);
     return true;
 }
 

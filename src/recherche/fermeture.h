@@ -53,7 +53,8 @@ public:
     bool avance(const Etat<T>& s, Mot& cible);
     // The solutions of the walk of x(n-1) over (bas, haut] under the
     // prefix x1 .. x(n-2) of s, x(n-1) not placed: their count, the first
-    // and last and the largest xn. False when beyond the closing's limits.
+    // and last and the largest xn, into b, which must be empty (it stays
+    // so when there are none). False when beyond the closing's limits.
     template <class T>
     bool marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b);
 
