@@ -423,8 +423,12 @@ Diviseurs::Methode Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, 
         lo = 1;
     if (hi < lo)
         return Methode::AUCUNE;
-    const u64 cible = static_cast<u64>((c - d % c) % c);
-    const u128 tau = nombre(fd);
+    const u64 resteD = (d >> 64) == 0 ? static_cast<u64>(d) % c : static_cast<u64>(d % c);
+    const u64 cible = (c - resteD) % c;
+    // Few divisors: the product of the 2e + 1 stops once past 64.
+    u64 tau = 1;
+    for (int k = 0; k < fd.nb && tau <= 64; k++)
+        tau *= static_cast<u64>(2 * fd.e[k] + 1);
     if (c <= 8 || tau <= 64) {
         directs(fd, c, cible, lo, hi, sortie);
         return Methode::DIRECTE;

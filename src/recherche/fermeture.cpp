@@ -115,7 +115,13 @@ Chemin Fermeture::niveau(int k)
         } else {
             const u128 p = fd.p[a];
             int e = fd.e[a] + fx_.e[b];
-            while (e > 0 && num % p == 0) {
+            // Mostly words: a division of words.
+            auto divise = [&] {
+                if (((num | p) >> 64) == 0)
+                    return static_cast<u64>(num) % static_cast<u64>(p) == 0;
+                return num % p == 0;
+            };
+            while (e > 0 && divise()) {
                 num /= p;
                 den /= p;
                 e--;
