@@ -307,24 +307,25 @@ EN_LIGNE void Diviseurs::residus(const Facteurs& fd, const Mod& mod, u64 c, u64 
     cote(mod, cotes_[1], mod.residu(cible, c), true, puissances, clesB_);
 }
 
-// Rare matches: a bitmap of the first side's residues, by their low
+// Rare matches: a filter of the first side's residues, by their low
 // bits (residues modulo a large c are spread evenly; below 2^17 they
 // are their own place), turns nearly all of the second side away, and
-// a residue let through is looked for among the first side's. Its bits
+// a residue let through is looked for among the first side's. Its places
 // are cleared after, one by one.
 EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
     const u64 masque = (u64(1) << BITS_FILTRE) - 1;
     const u64* a = clesA_.data();
-    for (std::size_t t = 0; t < na; t++) {
-        const u64 h = a[t] & masque;
-        filtre_[h >> 6] |= std::uint64_t(1) << (h & 63);
-    }
+    if (filtre_.empty())
+        filtre_.assign(std::size_t(1) << BITS_FILTRE, 0);
+    std::uint8_t* filtre = filtre_.data();
+    for (std::size_t t = 0; t < na; t++)
+        filtre[a[t] & masque] = 1;
     for (std::size_t s = 0; s < nbB; s++) {
         const u64 cle = clesB_[s];
         const u64 h = cle & masque;
-        if (((filtre_[h >> 6] >> (h & 63)) & 1) == 0)
+        if (filtre[h] == 0)
             continue;
         // Whether it is there at all (in vectors), before where.
         u64 present = 0;
@@ -335,7 +336,7 @@ EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, s
                 garde(fd, t, s, lo, hi, sortie);
     }
     for (std::size_t t = 0; t < na; t++)
-        filtre_[(a[t] & masque) >> 6] = 0;
+        filtre[a[t] & masque] = 0;
 }
 
 // Otherwise a table of the first side by residue: open addressing, at most a
@@ -380,7 +381,7 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
     exactes_ = false;
     equilibre(fd);
     residus(fd, mod, c, cible);
-    // Matches are rare when the sides are small against c: a bitmap then
+    // Matches are rare when the sides are small against c: a filter then
     // turns nearly all of the second side away.
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
     const double attendues = static_cast<double>(na) * static_cast<double>(nbB) / static_cast<double>(c);
