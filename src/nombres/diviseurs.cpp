@@ -49,11 +49,8 @@ EN_LIGNE double produit(double a, Multiplicateur m, double c)
     const double q = __builtin_floor(a * m.q);
     const double p1 = q * c;
     double r = h - p1;
-    if constexpr (!exact) {
-        const double l = __builtin_fma(a, m.w, -h);
-        const double p2 = __builtin_fma(q, c, -p1);
-        r = (h - p1) + (l - p2);
-    }
+    if constexpr (!exact)
+        r += __builtin_fma(a, m.w, -h) - __builtin_fma(q, c, -p1);
     r += static_cast<double>(r < 0) * c;
     r -= static_cast<double>(r >= c) * c;
     return r;
@@ -391,6 +388,15 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
         rencontreTable(fd, lo, hi, sortie);
 }
 
+EN_LIGNE void Diviseurs::milieuFlottant(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi,
+                                        std::vector<u128>& sortie)
+{
+    if ((c >> limites::BITS_PRODUIT_EXACT) == 0)
+        milieu(fd, ModuloFlottant<true>(c), c, cible, lo, hi, sortie);
+    else
+        milieu(fd, ModuloFlottant<false>(c), c, cible, lo, hi, sortie);
+}
+
 // Two copies of the meet in the middle on doubles, everything inlined in
 // each: one for processors with fused multiply-adds (and 256-bit vectors
 // with them), one for any other, where fma is the C library's, exact but
@@ -400,18 +406,12 @@ __attribute__((target("fma")))
 #endif
 void Diviseurs::milieuFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
-    if ((c >> limites::BITS_PRODUIT_EXACT) == 0)
-        milieu(fd, ModuloFlottant<true>(c), c, cible, lo, hi, sortie);
-    else
-        milieu(fd, ModuloFlottant<false>(c), c, cible, lo, hi, sortie);
+    milieuFlottant(fd, c, cible, lo, hi, sortie);
 }
 
 void Diviseurs::milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
-    if ((c >> limites::BITS_PRODUIT_EXACT) == 0)
-        milieu(fd, ModuloFlottant<true>(c), c, cible, lo, hi, sortie);
-    else
-        milieu(fd, ModuloFlottant<false>(c), c, cible, lo, hi, sortie);
+    milieuFlottant(fd, c, cible, lo, hi, sortie);
 }
 
 Diviseurs::Methode Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie)

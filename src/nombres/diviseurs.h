@@ -48,6 +48,8 @@ private:
     void directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     void milieuFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     void milieuSansFma(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
+    // On doubles, with exact products below 2^BITS_PRODUIT_EXACT.
+    void milieuFlottant(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Mod>
     void milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     // The residues modulo c of both sides' divisors (the second side's

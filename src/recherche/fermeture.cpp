@@ -415,6 +415,7 @@ bool Fermeture::marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b)
     }
     // Most prefixes have no pair: b, empty, is left as it is (a copy of
     // its solutions' vectors costs more than the rest of the step).
+    ASSERT_LIMITE(b.nombre == 0 && b.distinctes.nombre == 0);
     const Paires p = compte(bas, haut);
     if (p.toutes.nombre > 0 || p.distinctes.nombre > 0)
         b = bloc(*x_, p);
