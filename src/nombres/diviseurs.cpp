@@ -113,7 +113,8 @@ void parcours(const Facteurs& fd, int k, u128 v, u64 r, u64 c, const u64 pr[], u
         if (e == 2 * fd.e[k] || v > hi / p)
             return;
         v *= p;
-        r = static_cast<u64>(static_cast<u128>(r) * pr[k] % c);
+        // A product of two residues below 2^32 is a word.
+        r = (c >> 32) == 0 ? r * pr[k] % c : static_cast<u64>(static_cast<u128>(r) * pr[k] % c);
     }
 }
 
@@ -183,13 +184,17 @@ EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Resid
 
 void Diviseurs::exposants(const Cote& s, std::size_t place, int* f) const
 {
-    // A few subtractions for each prime rather than a division.
+    // Mostly exponents of at most 2, found by two comparisons rather than
+    // a division or a loop whose branches the processor cannot foresee.
     for (int t = s.nb - 1; t >= 0; t--) {
         const std::size_t avant = s.avant[t];
-        int e = 0;
-        for (; place >= avant; place -= avant)
-            e++;
-        f[s.indice[t]] = e;
+        std::size_t e;
+        if (s.choix[t] <= 3)
+            e = static_cast<std::size_t>(place >= avant) + static_cast<std::size_t>(place >= 2 * avant);
+        else
+            e = place / avant;
+        place -= e * avant;
+        f[s.indice[t]] = static_cast<int>(e);
     }
 }
 
@@ -307,22 +312,26 @@ EN_LIGNE void Diviseurs::residus(const Facteurs& fd, const Mod& mod, u64 c, u64 
 // Rare matches: a filter of the first side's residues, by their low
 // bits (residues modulo a large c are spread evenly; below 2^17 they
 // are their own place), turns nearly all of the second side away, and
-// a residue let through is looked for among the first side's. Its places
-// are cleared after, one by one.
+// a residue let through is looked for among the first side's. A place is
+// set to the listing's stamp: the places of earlier listings need no
+// clearing, and the whole filter is cleared once in 255 listings.
 EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
     const u64 masque = (u64(1) << BITS_FILTRE) - 1;
     const u64* a = clesA_.data();
-    if (filtre_.empty())
+    if (++marqueFiltre_ == 0 || filtre_.empty()) {
         filtre_.assign(std::size_t(1) << BITS_FILTRE, 0);
+        marqueFiltre_ = 1;
+    }
+    const std::uint8_t marque = marqueFiltre_;
     std::uint8_t* filtre = filtre_.data();
     for (std::size_t t = 0; t < na; t++)
-        filtre[a[t] & masque] = 1;
+        filtre[a[t] & masque] = marque;
     for (std::size_t s = 0; s < nbB; s++) {
         const u64 cle = clesB_[s];
         const u64 h = cle & masque;
-        if (filtre[h] == 0)
+        if (filtre[h] != marque)
             continue;
         // Whether it is there at all (in vectors), before where.
         u64 present = 0;
@@ -332,8 +341,6 @@ EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, s
             if (a[t] == cle)
                 garde(fd, t, s, lo, hi, sortie);
     }
-    for (std::size_t t = 0; t < na; t++)
-        filtre[a[t] & masque] = 0;
 }
 
 // Otherwise a table of the first side by residue: open addressing, at most a

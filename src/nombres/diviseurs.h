@@ -81,7 +81,10 @@ private:
     double ombres_[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
     std::vector<u64> clesA_, clesB_;
     std::vector<double> flottants_;  // the residues of a side, below 2^50
-    std::vector<std::uint8_t> filtre_;  // all 0 between two listings
+    // The places of the filter set by the listing of stamp marqueFiltre_
+    // hold it.
+    std::vector<std::uint8_t> filtre_;
+    std::uint8_t marqueFiltre_ = 0;
     std::vector<std::uint64_t> table_;
     std::uint32_t tampon_ = 0;
 };
