@@ -3,7 +3,10 @@
 // sides and the divisors of each side matched by their residues (meet in
 // the middle), so that the cost is the size of the sides, not of their
 // product. No modular inverse is needed: with B the part of d^2 on the
-// second side, a b = -d (mod c) exactly when a B = -d (B/b) (mod c).
+// second side, a b = -d (mod c) exactly when a B = -d (B/b) (mod c), and
+// B/b runs over the divisors of B as b does: the second side's residues
+// are -d b' for every divisor b' of B, and b = B/b' is found again only
+// for a match.
 //
 // The sides hold residues only. Divisors pair up, A with d^2/A, and both or
 // neither are in the class (their product is d^2 = (-d)^2): one prime is
@@ -140,11 +143,10 @@ void Diviseurs::directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, 
 }
 
 // The residues of one side, place f * (size before p) + k for the exponent
-// f of each prime p in turn: from `depart`, multiplied by p^f, or on the
-// second side by p^(E-f) (E: the exponent of p in d^2, puissances[k][f]
-// the powers of prime k); then as words.
+// f of each prime p in turn: from `depart`, multiplied by p^f
+// (puissances[k][f] the powers of prime k); then as words.
 template <class Mod>
-EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, bool complement,
+EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Residu depart,
                               typename Mod::Residu* const* puissances, std::vector<u64>& cles)
 {
     using Residu = typename Mod::Residu;
@@ -161,12 +163,9 @@ EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Resid
     std::size_t fin = 1;
     r[0] = depart;
     for (int t = 0; t < s.nb; t++) {
-        const int E = 2 * s.e[t];
         const Residu* pk = puissances[s.indice[t]];
-        // The new places from the old ones first, then (second side) the
-        // old ones in place.
-        for (int f = s.choix[t] - 1; f >= (complement ? 0 : 1); f--)
-            mod.muls(r + f * fin, r, fin, mod.facteur(pk[complement ? E - f : f]));
+        for (int f = s.choix[t] - 1; f >= 1; f--)
+            mod.muls(r + f * fin, r, fin, mod.facteur(pk[f]));
         fin *= static_cast<std::size_t>(s.choix[t]);
     }
     if constexpr (std::is_same_v<Residu, double>) {
@@ -182,7 +181,7 @@ EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Resid
     }
 }
 
-void Diviseurs::exposants(const Cote& s, std::size_t place, int* f) const
+void Diviseurs::exposants(const Cote& s, bool complement, std::size_t place, int* f) const
 {
     // Mostly exponents of at most 2, found by two comparisons rather than
     // a division or a loop whose branches the processor cannot foresee.
@@ -194,7 +193,7 @@ void Diviseurs::exposants(const Cote& s, std::size_t place, int* f) const
         else
             e = place / avant;
         place -= e * avant;
-        f[s.indice[t]] = static_cast<int>(e);
+        f[s.indice[t]] = complement ? 2 * s.e[t] - static_cast<int>(e) : static_cast<int>(e);
     }
 }
 
@@ -216,8 +215,8 @@ void Diviseurs::garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo,
         }
     }
     int f[limites::PREMIERS_MAX];
-    exposants(cotes_[0], a, f);
-    exposants(cotes_[1], b, f);
+    exposants(cotes_[0], false, a, f);
+    exposants(cotes_[1], true, b, f);
     // A and its pair d^2/A, each with a floating shadow: a product that
     // passed 2^127 (and wrapped) has a shadow above 2^126, and is above hi.
     u128 A = 1, C = 1;
@@ -305,8 +304,8 @@ EN_LIGNE void Diviseurs::residus(const Facteurs& fd, const Mod& mod, u64 c, u64 
     const Cote& second = cotes_[1];
     for (int t = 0; t < second.nb; t++)
         beta = mod.mul(beta, mod.facteur(puissances[second.indice[t]][2 * second.e[t]]));
-    cote(mod, cotes_[0], beta, false, puissances, clesA_);
-    cote(mod, cotes_[1], mod.residu(cible, c), true, puissances, clesB_);
+    cote(mod, cotes_[0], beta, puissances, clesA_);
+    cote(mod, cotes_[1], mod.residu(cible, c), puissances, clesB_);
 }
 
 // Rare matches: a filter of the first side's residues, by their low

@@ -52,8 +52,9 @@ private:
     void milieuFlottant(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Mod>
     void milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
-    // The residues modulo c of both sides' divisors (the second side's
-    // complemented to the target), into clesA_ and clesB_.
+    // The residues modulo c of both sides' divisors (the first side's
+    // times the second side's part of d^2, the second side's times the
+    // target), into clesA_ and clesB_.
     template <class Mod>
     void residus(const Facteurs& fd, const Mod& mod, u64 c, u64 cible);
     // The primes of d shared between the two sides, their numbers of
@@ -64,10 +65,11 @@ private:
     void rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
     void rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Mod>
-    void cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, bool complement,
-              typename Mod::Residu* const* puissances, std::vector<u64>& cles);
-    // The exponents of the residue at `place` of side s, into f[].
-    void exposants(const Cote& s, std::size_t place, int* f) const;
+    void cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, typename Mod::Residu* const* puissances,
+              std::vector<u64>& cles);
+    // The exponents of the residue at `place` of side s, into f[]; on the
+    // second side, those of the complement in d^2.
+    void exposants(const Cote& s, bool complement, std::size_t place, int* f) const;
     // A match of the residues at places a and b: its divisors in [lo, hi].
     void garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo, u128 hi, std::vector<u128>& sortie);
 
