@@ -37,23 +37,24 @@ struct Multiplicateur {
     double w, q;  // q = w / c
 };
 
-// a w mod c for a, w below c < 2^50, exactly, in double precision: a w is
-// h + l (the rounding error l of the product, found by a fused
-// multiply-add), the floating quotient is within one of the true one, and
-// so is q c = p1 + p2; the differences are exact (Sterbenz), and two
-// corrections without branches bring the remainder into [0, c).
+// a w mod c for a, w below c < 2^50, exactly, in double precision. The
+// floating quotient q is within one of the true one. a w is h + l, l the
+// rounding error of the product (found by a fused multiply-add, an
+// integer); h - q c is an integer below 2^53, computed exactly by one
+// fused multiply-add, and so is its sum with l, a w - q c in (-c, 2c).
+// Two corrections without branches bring it into [0, c).
 // Below 2^BITS_PRODUIT_EXACT (`exact`) the products a w and q c are below
-// 2^53, exact themselves: both errors are 0 and no fused multiply-add is
-// needed.
+// 2^53, exact themselves: l is 0 and no fused multiply-add is needed.
 template <bool exact>
 EN_LIGNE double produit(double a, Multiplicateur m, double c)
 {
     const double h = a * m.w;
     const double q = __builtin_floor(a * m.q);
-    const double p1 = q * c;
-    double r = h - p1;
-    if constexpr (!exact)
-        r += __builtin_fma(a, m.w, -h) - __builtin_fma(q, c, -p1);
+    double r;
+    if constexpr (exact)
+        r = h - q * c;
+    else
+        r = __builtin_fma(-q, c, h) + __builtin_fma(a, m.w, -h);
     r += static_cast<double>(r < 0) * c;
     r -= static_cast<double>(r >= c) * c;
     return r;
