@@ -122,6 +122,15 @@ void parcours(const Facteurs& fd, int k, u128 v, u64 r, u64 c, const u64 pr[], u
     }
 }
 
+// The word of a residue: itself, or the bits of a double.
+inline u64 mot(u64 r) { return r; }
+inline u64 mot(double r)
+{
+    u64 m;
+    std::memcpy(&m, &r, sizeof m);
+    return m;
+}
+
 inline std::size_t hache(u64 cle, u64 facteur, int bits) { return static_cast<std::size_t>((cle * facteur) >> (64 - bits)); }
 constexpr u64 H1 = 0x9E3779B97F4A7C15ull;
 
@@ -145,18 +154,12 @@ void Diviseurs::directs(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi, 
 
 // The residues of one side, place f * (size before p) + k for the exponent
 // f of each prime p in turn: from `depart`, multiplied by p^f
-// (puissances[k][f] the powers of prime k); then as words.
+// (puissances[k][f] the powers of prime k).
 template <class Mod>
 EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Residu depart,
-                              typename Mod::Residu* const* puissances, std::vector<u64>& cles)
+                              typename Mod::Residu* const* puissances, std::vector<typename Mod::Residu>& residus)
 {
     using Residu = typename Mod::Residu;
-    std::vector<Residu>* vers = nullptr;
-    if constexpr (std::is_same_v<Residu, double>)
-        vers = &flottants_;
-    else
-        vers = &cles;
-    std::vector<Residu>& residus = *vers;
     // Grown, never shrunk nor cleared: every place is written below.
     if (residus.size() < s.taille)
         residus.resize(s.taille);
@@ -169,17 +172,12 @@ EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Resid
             mod.muls(r + f * fin, r, fin, mod.facteur(pk[f]));
         fin *= static_cast<std::size_t>(s.choix[t]);
     }
-    if constexpr (std::is_same_v<Residu, double>) {
-        // As words: the bits of r + 2^52 are the residue's below bits that
-        // are the same for every residue, so that equal words are equal
-        // residues and their low bits are the residue's. Added in vectors,
-        // then copied whole.
+    // Doubles are matched by their bits: those of r + 2^52 are the
+    // residue's below bits that are the same for every residue, so that
+    // equal words are equal residues and their low bits are the residue's.
+    if constexpr (std::is_same_v<Residu, double>)
         for (std::size_t k = 0; k < s.taille; k++)
             r[k] += 0x1p52;
-        if (cles.size() < s.taille)
-            cles.resize(s.taille);
-        std::memcpy(cles.data(), r, s.taille * sizeof(double));
-    }
 }
 
 void Diviseurs::exposants(const Cote& s, bool complement, std::size_t place, int* f) const
@@ -305,8 +303,8 @@ EN_LIGNE void Diviseurs::residus(const Facteurs& fd, const Mod& mod, u64 c, u64 
     const Cote& second = cotes_[1];
     for (int t = 0; t < second.nb; t++)
         beta = mod.mul(beta, mod.facteur(puissances[second.indice[t]][2 * second.e[t]]));
-    cote(mod, cotes_[0], beta, puissances, clesA_);
-    cote(mod, cotes_[1], mod.residu(cible, c), puissances, clesB_);
+    cote(mod, cotes_[0], beta, puissances, residusDe<Residu>(0));
+    cote(mod, cotes_[1], mod.residu(cible, c), puissances, residusDe<Residu>(1));
 }
 
 // Rare matches: a filter of the first side's residues, by their low
@@ -315,11 +313,13 @@ EN_LIGNE void Diviseurs::residus(const Facteurs& fd, const Mod& mod, u64 c, u64 
 // a residue let through is looked for among the first side's. A place is
 // set to the listing's stamp: the places of earlier listings need no
 // clearing, and the whole filter is cleared once in 255 listings.
+template <class Residu>
 EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
     const u64 masque = (u64(1) << BITS_FILTRE) - 1;
-    const u64* a = clesA_.data();
+    const Residu* a = residusDe<Residu>(0).data();
+    const Residu* b = residusDe<Residu>(1).data();
     if (++marqueFiltre_ == 0 || filtre_.empty()) {
         filtre_.assign(std::size_t(1) << BITS_FILTRE, 0);
         marqueFiltre_ = 1;
@@ -327,11 +327,10 @@ EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, s
     const std::uint8_t marque = marqueFiltre_;
     std::uint8_t* filtre = filtre_.data();
     for (std::size_t t = 0; t < na; t++)
-        filtre[a[t] & masque] = marque;
+        filtre[mot(a[t]) & masque] = marque;
     for (std::size_t s = 0; s < nbB; s++) {
-        const u64 cle = clesB_[s];
-        const u64 h = cle & masque;
-        if (filtre[h] != marque)
+        const Residu cle = b[s];
+        if (filtre[mot(cle) & masque] != marque)
             continue;
         // Whether it is there at all (in vectors), before where.
         u64 present = 0;
@@ -346,9 +345,12 @@ EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, s
 // Otherwise a table of the first side by residue: open addressing, at most a
 // quarter full (a probe mostly meets an empty slot at once), its slots
 // told apart from those of earlier listings by a stamp.
+template <class Residu>
 EN_LIGNE void Diviseurs::rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
+    const Residu* a = residusDe<Residu>(0).data();
+    const Residu* b = residusDe<Residu>(1).data();
     int bits = 6;
     while ((std::size_t(1) << bits) < 4 * na)
         bits++;
@@ -363,16 +365,16 @@ EN_LIGNE void Diviseurs::rencontreTable(const Facteurs& fd, u128 lo, u128 hi, st
     const std::uint64_t marque = static_cast<std::uint64_t>(tampon_) << 32;
     std::uint64_t* table = table_.data();
     for (std::size_t t = 0; t < na; t++) {
-        std::size_t h = hache(clesA_[t], H1, bits);
+        std::size_t h = hache(mot(a[t]), H1, bits);
         while ((table[h] >> 32) == tampon_)
             h = (h + 1) & masque;
         table[h] = marque | t;
     }
     for (std::size_t s = 0; s < nbB; s++) {
-        const u64 cle = clesB_[s];
-        for (std::size_t h = hache(cle, H1, bits); (table[h] >> 32) == tampon_; h = (h + 1) & masque) {
+        const Residu cle = b[s];
+        for (std::size_t h = hache(mot(cle), H1, bits); (table[h] >> 32) == tampon_; h = (h + 1) & masque) {
             const std::size_t t = static_cast<std::uint32_t>(table[h]);
-            if (clesA_[t] == cle)
+            if (a[t] == cle)
                 garde(fd, t, s, lo, hi, sortie);
         }
     }
@@ -390,9 +392,9 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
     const double attendues = static_cast<double>(na) * static_cast<double>(nbB) / static_cast<double>(c);
     if (na <= (std::size_t(1) << BITS_FILTRE) / 64 && attendues < 1)
-        rencontreFiltre(fd, lo, hi, sortie);
+        rencontreFiltre<typename Mod::Residu>(fd, lo, hi, sortie);
     else
-        rencontreTable(fd, lo, hi, sortie);
+        rencontreTable<typename Mod::Residu>(fd, lo, hi, sortie);
 }
 
 EN_LIGNE void Diviseurs::milieuFlottant(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi,

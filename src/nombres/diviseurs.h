@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 #include <vector>
 
 #include "nombres/facteurs.h"
@@ -38,7 +39,7 @@ private:
         std::size_t taille = 1;
     };
     // The filter that turns residues away has this many places, a byte
-    // each (set, read and cleared without shifts or read-modify-writes;
+    // each (set and read without shifts or read-modify-writes;
     // 128 KB, in the second cache): with a side of up to 2^11 residues it
     // lets through at most one residue in 64 that has no match. A bitmap
     // of the same places was slower by 6 % in the heavy branch of n = 9,
@@ -54,19 +55,21 @@ private:
     void milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 cible, u128 lo, u128 hi, std::vector<u128>& sortie);
     // The residues modulo c of both sides' divisors (the first side's
     // times the second side's part of d^2, the second side's times the
-    // target), into clesA_ and clesB_.
+    // target), into residusDe(0) and (1).
     template <class Mod>
     void residus(const Facteurs& fd, const Mod& mod, u64 c, u64 cible);
     // The primes of d shared between the two sides, their numbers of
     // residues as close as possible.
     void equilibre(const Facteurs& fd);
-    // The matches of the two sides' residues, from a bitmap of the first
+    // The matches of the two sides' residues, from a filter of the first
     // side's or from a table of them.
+    template <class Residu>
     void rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
+    template <class Residu>
     void rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Mod>
     void cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, typename Mod::Residu* const* puissances,
-              std::vector<u64>& cles);
+              std::vector<typename Mod::Residu>& residus);
     // The exponents of the residue at `place` of side s, into f[]; on the
     // second side, those of the complement in d^2.
     void exposants(const Cote& s, bool complement, std::size_t place, int* f) const;
@@ -81,8 +84,17 @@ private:
     int valeurs_[limites::PREMIERS_MAX];
     u128 puissances_[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
     double ombres_[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
-    std::vector<u64> clesA_, clesB_;
-    std::vector<double> flottants_;  // the residues of a side, below 2^50
+    // The residues of each side: doubles below 2^50, words above.
+    std::vector<double> flottants_[2];
+    std::vector<u64> mots_[2];
+    template <class Residu>
+    std::vector<Residu>& residusDe(int k)
+    {
+        if constexpr (std::is_same_v<Residu, double>)
+            return flottants_[k];
+        else
+            return mots_[k];
+    }
     // The places of the filter set by the listing of stamp marqueFiltre_
     // hold it.
     std::vector<std::uint8_t> filtre_;
