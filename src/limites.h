@@ -61,6 +61,14 @@ constexpr int PREMIERS_PAR_VALEUR = 16;
 // The sieve runs up to values of 2^52: its primes, up to 2^26, number
 // about four million. Larger values are factorised one at a time.
 constexpr int BITS_CRIBLE = 52;
+// The sieve goes from one window to the next one down without a division
+// for the first 2^19 primes (up to 7754077, the square root of 6 * 10^13:
+// the values of the heavy branches of n = 9), in 4 MB a search; larger
+// primes start each window from a division.
+constexpr int PREMIERS_SUIVIS = 1 << 19;
+// Primes up to this many have many multiples in a window: their powers
+// are sieved, those of larger primes found from each multiple.
+constexpr unsigned PETITS_PREMIERS = 256;
 // A walk shorter than this many values is not worth a window: each value
 // is factorised alone.
 constexpr std::int64_t MARCHE_COURTE = 16;

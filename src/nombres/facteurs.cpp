@@ -296,29 +296,71 @@ void Crible::remplit(u64 haut, u64 bas)
         exposants_.resize(taille * P);
     }
     const u64 limite = racine(haut);
-    for (u32 p32 : premiers(limite)) {
+    const std::vector<u32>& table = premiers(limite);
+    const std::size_t nb = static_cast<std::size_t>(std::upper_bound(table.begin(), table.end(), limite) - table.begin());
+    // The window just below the last one: the multiples of the primes up
+    // to PREMIERS_SUIVIS go on down from where they stopped, without a
+    // division (the primes of a window below are those of the last one, or
+    // fewer).
+    const bool suite = haut + 1 == bas_;
+    const std::size_t suivis = std::min(nb, static_cast<std::size_t>(limites::PREMIERS_SUIVIS));
+    if (!suite)
+        ecarts_.assign(suivis, Ecart{0, 0});
+    ASSERT_LIMITE(ecarts_.size() >= suivis);
+    auto marque = [&](u64 m, u32 p, int e, u64 pe) {
+        const std::size_t k = static_cast<std::size_t>(m - bas);
+        ASSERT_LIMITE(nombre_[k] < P);
+        const std::size_t place = k * P + nombre_[k];
+        premiers_[place] = p;
+        exposants_[place] = static_cast<std::uint8_t>(e);
+        nombre_[k]++;
+        produit_[k] *= pe;
+    };
+    for (std::size_t i = 0; i < nb; i++) {
+        const u32 p32 = table[i];
         const u64 p = p32;
-        if (p > limite)
-            break;
-        u64 premier = (bas + p - 1) / p * p;
-        for (u64 m = premier; m <= haut; m += p) {
-            const std::size_t k = static_cast<std::size_t>(m - bas);
-            const std::size_t place = k * P + nombre_[k];
-            ASSERT_LIMITE(nombre_[k] < P);
-            premiers_[place] = p32;
-            exposants_[place] = 1;
-            nombre_[k]++;
-            produit_[k] *= p;
+        // m = j p from the top of the window down, s = j mod p.
+        u64 m;
+        u32 s;
+        if (suite && i < suivis) {
+            m = bas_ - ecarts_[i].ecart;
+            s = ecarts_[i].reste;
+        } else {
+            m = haut / p * p;
+            s = static_cast<u32>(haut / p % p);
         }
-        // Higher powers of p: one more to the exponent of each multiple.
-        for (u128 q = static_cast<u128>(p) * p; q <= haut; q *= p) {
-            const u64 q64 = static_cast<u64>(q);
-            for (u64 m = (bas + q64 - 1) / q64 * q64; m <= haut; m += q64) {
-                const std::size_t k = static_cast<std::size_t>(m - bas);
-                exposants_[k * P + nombre_[k] - 1]++;
-                produit_[k] *= p;
+        auto suivant = [&] {
+            m -= p;  // m >= bas >= 1 is a multiple of p: no wrap
+            s = s == 0 ? p32 - 1 : s - 1;
+        };
+        if (p <= limites::PETITS_PREMIERS) {
+            // Many multiples: each power of p adds one to their exponents.
+            for (; m >= bas; suivant())
+                marque(m, p32, 1, p);
+            for (u128 q = static_cast<u128>(p) * p; q <= haut; q *= p) {
+                const u64 q64 = static_cast<u64>(q);
+                for (u64 v = (bas + q64 - 1) / q64 * q64; v <= haut; v += q64) {
+                    const std::size_t k = static_cast<std::size_t>(v - bas);
+                    exposants_[k * P + nombre_[k] - 1]++;
+                    produit_[k] *= p;
+                }
+            }
+        } else {
+            // A few multiples: p^2 divides m when p divides j.
+            for (; m >= bas; suivant()) {
+                int e = 1;
+                u64 pe = p;
+                if (s == 0)
+                    for (u64 j = m / p; j % p == 0; j /= p) {
+                        e++;
+                        pe *= p;
+                    }
+                marque(m, p32, e, pe);
             }
         }
+        // The largest multiple below the window, where the next one starts.
+        if (i < suivis)
+            ecarts_[i] = {static_cast<u32>(bas - m), s};
     }
     bas_ = bas;
     haut_ = haut;

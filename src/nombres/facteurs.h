@@ -67,6 +67,12 @@ private:
     std::vector<u32> premiers_;           // PREMIERS_PAR_VALEUR slots per value
     std::vector<std::uint8_t> exposants_;
     std::vector<u64> produit_;            // product of the prime powers found
+    // For each prime, the largest multiple j p below the window, as its
+    // distance to the window (at most p), and j mod p.
+    struct Ecart {
+        u32 ecart, reste;
+    };
+    std::vector<Ecart> ecarts_;
 };
 
 }  // namespace fractions_unitaires::moteur

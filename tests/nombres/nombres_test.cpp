@@ -156,22 +156,29 @@ TEST(Facteurs, SquareRootsNearTwoToThe52And64)
     EXPECT_EQ(racine((u64(1) << 52) - 1), (u64(1) << 26) - 1);
 }
 
+// Windows one below the other (steps of 1), then each away from the last
+// (steps longer than a window); squares and cubes of primes on each side
+// of the small ones, whose powers are sieved.
 TEST(Facteurs, SieveWindowsAgreeWithSingleValues)
 {
     std::int64_t rho = 0;
     Crible crible(64);
-    for (u64 haut : {u64(1000), u64(1) << 31, (u64(1) << 40) + 7, (u64(1) << 52) - 1}) {
-        for (u64 v = haut; v > haut - 300; v--) {
-            Facteurs a, b;
-            crible.facteurs(v, haut - 300, a);
-            factorise(v, b, rho);
-            ASSERT_EQ(a.nb, b.nb) << v;
-            for (int k = 0; k < a.nb; k++) {
-                EXPECT_TRUE(a.p[k] == b.p[k]) << v;
-                EXPECT_EQ(a.e[k], b.e[k]) << v;
+    const u64 hauts[] = {20000, u64(251) * 251 * 4 + 150, u64(257) * 257 * 1000 + 150, u64(10007) * 10007 * 10007 + 150,
+                         u64(1000003) * 1000003 + 150, u64(1) << 31, (u64(1) << 40) + 7, (u64(1) << 52) - 1};
+    for (u64 haut : hauts)
+        for (u64 pas : {1, 70}) {
+            const u64 bas = haut - 200 * pas;
+            for (u64 v = haut; v > bas; v -= pas) {
+                Facteurs a, b;
+                crible.facteurs(v, bas, a);
+                factorise(v, b, rho);
+                ASSERT_EQ(a.nb, b.nb) << v;
+                for (int k = 0; k < a.nb; k++) {
+                    EXPECT_TRUE(a.p[k] == b.p[k]) << v;
+                    EXPECT_EQ(a.e[k], b.e[k]) << v;
+                }
             }
         }
-    }
 }
 
 // Every divisor of d^2 with A = -d (mod c) between lo and hi, as the listing
