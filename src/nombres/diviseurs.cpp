@@ -279,25 +279,27 @@ EN_LIGNE void Diviseurs::equilibre(const Facteurs& fd)
 template <class Mod>
 EN_LIGNE void Diviseurs::residus(const Facteurs& fd, const Mod& mod, u64 c, u64 cible)
 {
-    // The powers of every prime up to its exponent in d^2, one exponent at
-    // a time for all primes, so that their products run side by side.
+    // The powers of every prime up to its exponent in d^2 (the halved one's
+    // up to its exponent in d), one exponent at a time for all primes, each
+    // the product of two of half its exponent: a chain of log E products,
+    // not E, and those of different primes run side by side.
     using Residu = typename Mod::Residu;
     Residu tampon[2 * limites::EXPOSANT_MAX + 2 * limites::PREMIERS_MAX];
     Residu* puissances[limites::PREMIERS_MAX];
-    decltype(mod.facteur(Residu())) premier[limites::PREMIERS_MAX];
+    int E[limites::PREMIERS_MAX];
     int Emax = 0, place = 0;
     for (int k = 0; k < fd.nb; k++) {
+        E[k] = k == moitie_ ? fd.e[k] : 2 * fd.e[k];
         puissances[k] = tampon + place;
         place += 2 * fd.e[k] + 1;
         puissances[k][0] = mod.residu(1, c);
         puissances[k][1] = mod.residu(fd.p[k], c);
-        premier[k] = mod.facteur(puissances[k][1]);
-        Emax = std::max(Emax, 2 * fd.e[k]);
+        Emax = std::max(Emax, E[k]);
     }
     for (int f = 2; f <= Emax; f++)
         for (int k = 0; k < fd.nb; k++)
-            if (f <= 2 * fd.e[k])
-                puissances[k][f] = mod.mul(puissances[k][f - 1], premier[k]);
+            if (f <= E[k])
+                puissances[k][f] = mod.mul(puissances[k][f / 2], mod.facteur(puissances[k][f - f / 2]));
     // beta: the second side's part of d^2, modulo c.
     Residu beta = mod.residu(1, c);
     const Cote& second = cotes_[1];
