@@ -335,8 +335,10 @@ void Crible::remplit(u64 haut, u64 bas)
         };
         if (p <= limites::PETITS_PREMIERS) {
             // Many multiples: each power of p adds one to their exponents.
-            for (; m >= bas; suivant())
+            while (m >= bas) {
                 marque(m, p32, 1, p);
+                suivant();
+            }
             for (u128 q = static_cast<u128>(p) * p; q <= haut; q *= p) {
                 const u64 q64 = static_cast<u64>(q);
                 for (u64 v = (bas + q64 - 1) / q64 * q64; v <= haut; v += q64) {
@@ -347,7 +349,7 @@ void Crible::remplit(u64 haut, u64 bas)
             }
         } else {
             // A few multiples: p^2 divides m when p divides j.
-            for (; m >= bas; suivant()) {
+            while (m >= bas) {
                 int e = 1;
                 u64 pe = p;
                 if (s == 0)
@@ -356,6 +358,7 @@ void Crible::remplit(u64 haut, u64 bas)
                         pe *= p;
                     }
                 marque(m, p32, e, pe);
+                suivant();
             }
         }
         // The largest multiple below the window, where the next one starts.
