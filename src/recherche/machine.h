@@ -90,16 +90,11 @@ std::pair<T, T> Recherche::progression(const T& rm, int k) const
 template <class T>
 std::pair<T, bool> Recherche::bornePlus(T rm, int k, long h, const T& qd, const T& divis) const
 {
+    const T passe = (qd * h) / divis - ((h - 1) * pb.z + 1) / 2 - 1;
+    if (passe > rm)
+        rm += ((passe - rm) / pb.z) * pb.z;
     auto [N, D] = progression(rm, k);
     T ecart = N * qd - D * divis;
-    if (ecart > 0) {
-        const T passe = (qd * h) / divis - ((h - 1) * pb.z + 1) / 2 - 1;
-        if (passe > rm) {
-            rm += ((passe - rm) / pb.z) * pb.z;
-            std::tie(N, D) = progression(rm, k);
-            ecart = N * qd - D * divis;
-        }
-    }
     const long pas = h * pb.z;
     for (int glisse = 0; ecart > 0 && glisse < 8; glisse++) {
         const T D0 = D / rm;
