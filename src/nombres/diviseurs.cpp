@@ -218,20 +218,27 @@ void Diviseurs::garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo,
     exposants(cotes_[1], true, b, f);
     // A and its pair d^2/A, each with a floating shadow: a product that
     // passed 2^127 (and wrapped) has a shadow above 2^126, and is above hi.
-    u128 A = 1, C = 1;
-    double ombreA = 1, ombreC = 1;
+    u128 A = 1;
+    double ombreA = 1;
     for (int k = 0; k < fd.nb; k++) {
-        const int v = valeurs_[k];
-        A *= puissances_[v + f[k]];
-        ombreA *= ombres_[v + f[k]];
-        C *= puissances_[v + 2 * fd.e[k] - f[k]];
-        ombreC *= ombres_[v + 2 * fd.e[k] - f[k]];
+        A *= puissances_[valeurs_[k] + f[k]];
+        ombreA *= ombres_[valeurs_[k] + f[k]];
     }
-    if (ombreA < 0x1p126 && A >= lo && A <= hi)
+    const bool dedans = ombreA < 0x1p126 && A >= lo && A <= hi;
+    if (dedans)
         sortie.push_back(A);
     // Below the exponent in d of the halved prime, the match stands for
-    // its pair too.
-    if (f[moitie_] < fd.e[moitie_] && ombreC < 0x1p126 && C >= lo && C <= hi)
+    // its pair too; not when A is in [lo, hi] below d, whose pair is then
+    // above d (A = d has no pair of its own).
+    if (f[moitie_] >= fd.e[moitie_] || (dedans && hi <= d_))
+        return;
+    u128 C = 1;
+    double ombreC = 1;
+    for (int k = 0; k < fd.nb; k++) {
+        C *= puissances_[valeurs_[k] + 2 * fd.e[k] - f[k]];
+        ombreC *= ombres_[valeurs_[k] + 2 * fd.e[k] - f[k]];
+    }
+    if (ombreC < 0x1p126 && C >= lo && C <= hi)
         sortie.push_back(C);
 }
 
@@ -435,6 +442,7 @@ Diviseurs::Methode Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, 
         lo = 1;
     if (hi < lo)
         return Methode::AUCUNE;
+    d_ = d;
     const u64 resteD = (d >> 64) == 0 ? static_cast<u64>(d) % c : static_cast<u64>(d % c);
     const u64 cible = (c - resteD) % c;
     // Few divisors: the product of the 2e + 1 stops once past 64.

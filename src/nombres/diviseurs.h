@@ -77,6 +77,7 @@ private:
     void garde(const Facteurs& fd, std::size_t a, std::size_t b, u128 lo, u128 hi, std::vector<u128>& sortie);
 
     Cote cotes_[2];
+    u128 d_ = 0;
     int moitie_ = 0;  // the prime taken up to its exponent in d only
     // The powers p^f of the primes of the listing (those of prime k from
     // valeurs_[k] on), with floating shadows; made once a match needs them.

@@ -22,18 +22,33 @@ Mot enM(u128 v) { return Mot::brut(static_cast<Mot::Brut>(v)); }
 struct DivisionExacte {
     explicit DivisionExacte(u128 c)
     {
-        ASSERT_LIMITE(c > 0 && (c >> limites::BITS_C) == 0);
-        t = __builtin_ctzll(static_cast<u64>(c));
-        const u64 impair = static_cast<u64>(c >> t);
-        u64 i = (3 * impair) ^ 2;  // right to 5 bits (Montgomery), then 10, 20, 40, 80
+        ASSERT_LIMITE(c > 0);
+        t = static_cast<u64>(c) != 0 ? __builtin_ctzll(static_cast<u64>(c)) : 64 + __builtin_ctzll(static_cast<u64>(c >> 64));
+        impair = c >> t;
+        const u64 bas = static_cast<u64>(impair);
+        u64 i = (3 * bas) ^ 2;  // right to 5 bits (Montgomery), then 10, 20, 40, 80
         for (int k = 0; k < 4; k++)
-            i *= 2 - impair * i;
+            i *= 2 - bas * i;
         inverse = static_cast<u128>(i);
-        inverse *= 2 - static_cast<u128>(impair) * inverse;  // then all 128
+        inverse *= 2 - impair * inverse;  // then all 128
     }
     u128 operator()(u128 m) const { return (m >> t) * inverse; }
+    // Whether c divides m, and then m / c into m. The quotient q above is
+    // q c' = m >> t modulo 2^128 for any m: it is the true quotient
+    // exactly when q c' does not pass 2^128.
+    bool divise(u128& m) const
+    {
+        if (t > 0 && (m << (128 - t)) != 0)
+            return false;
+        const u128 q = (*this)(m);
+        u128 produit;
+        if (__builtin_mul_overflow(q, impair, &produit))
+            return false;
+        m = q;
+        return true;
+    }
     int t;
-    u128 inverse;
+    u128 impair, inverse;
 };
 
 // Whether the ZZ v fits in `bits` bits, as an unsigned 128-bit number.
@@ -115,15 +130,10 @@ Chemin Fermeture::niveau(int k)
         } else {
             const u128 p = fd.p[a];
             int e = fd.e[a] + fx_.e[b];
-            // Mostly words: a division of words.
-            auto divise = [&] {
-                if (((num | p) >> 64) == 0)
-                    return static_cast<u64>(num) % static_cast<u64>(p) == 0;
-                return num % p == 0;
-            };
-            while (e > 0 && divise()) {
-                num /= p;
-                den /= p;
+            // p divides den: both divisions are exact, by multiplications.
+            const DivisionExacte parP(p);
+            while (e > 0 && parP.divise(num)) {
+                den = parP(den);
                 e--;
             }
             if (e > 0)
