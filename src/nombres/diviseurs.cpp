@@ -114,9 +114,8 @@ void parcours(const Facteurs& fd, int k, u128 v, u64 r, u64 c, const u64 pr[], u
     const u128 p = fd.p[k];
     for (int e = 0;; e++) {
         parcours(fd, k + 1, v, r, c, pr, cible, lo, hi, sortie);
-        if (e == 2 * fd.e[k] || v > hi / p)
+        if (e == 2 * fd.e[k] || __builtin_mul_overflow(v, p, &v) || v > hi)
             return;
-        v *= p;
         // A product of two residues below 2^32 is a word.
         r = (c >> 32) == 0 ? r * pr[k] % c : static_cast<u64>(static_cast<u128>(r) * pr[k] % c);
     }

@@ -16,6 +16,26 @@ namespace {
 u128 enU(Mot v) { return static_cast<u128>(v.v); }
 Mot enM(u128 v) { return Mot::brut(static_cast<Mot::Brut>(v)); }
 
+// The inverses modulo 2^64 of the odd numbers below 2^10 (place (p-1)/2):
+// the common primes of d and x skip Newton's chain of dependent products.
+constexpr int BITS_INVERSES = 10;
+struct Inverses {
+    u64 v[1 << (BITS_INVERSES - 1)];
+};
+constexpr u64 inverseMot(u64 impair)
+{
+    u64 i = (3 * impair) ^ 2;  // right to 5 bits (Montgomery), then 10, 20, 40, 80
+    for (int k = 0; k < 4; k++)
+        i *= 2 - impair * i;
+    return i;
+}
+constexpr Inverses INVERSES = [] {
+    Inverses t{};
+    for (u64 p = 1; p < (u64(1) << BITS_INVERSES); p += 2)
+        t.v[p / 2] = inverseMot(p);
+    return t;
+}();
+
 // Exact division by c of the multiples of c below 2^128, without a
 // division: c = 2^t c' with c' odd, and q = (m >> t) c'^-1 modulo 2^128,
 // the inverse lifted by Newton's iteration from c' c' = 1 (mod 8).
@@ -25,11 +45,8 @@ struct DivisionExacte {
         ASSERT_LIMITE(c > 0);
         t = static_cast<u64>(c) != 0 ? __builtin_ctzll(static_cast<u64>(c)) : 64 + __builtin_ctzll(static_cast<u64>(c >> 64));
         impair = c >> t;
-        const u64 bas = static_cast<u64>(impair);
-        u64 i = (3 * bas) ^ 2;  // right to 5 bits (Montgomery), then 10, 20, 40, 80
-        for (int k = 0; k < 4; k++)
-            i *= 2 - bas * i;
-        inverse = static_cast<u128>(i);
+        inverse = static_cast<u128>((impair >> BITS_INVERSES) == 0 ? INVERSES.v[static_cast<u64>(impair) / 2]
+                                                                    : inverseMot(static_cast<u64>(impair)));
         inverse *= 2 - impair * inverse;  // then all 128
     }
     u128 operator()(u128 m) const { return (m >> t) * inverse; }
