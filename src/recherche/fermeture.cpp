@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <type_traits>
 
+#include "nombres/division.h"
 #include "recherche/arret.h"
 #include "recherche/marche.h"
 
@@ -15,58 +16,6 @@ namespace {
 
 u128 enU(Mot v) { return static_cast<u128>(v.v); }
 Mot enM(u128 v) { return Mot::brut(static_cast<Mot::Brut>(v)); }
-
-// The inverses modulo 2^64 of the odd numbers below 2^10 (place (p-1)/2):
-// the common primes of d and x skip Newton's chain of dependent products.
-constexpr int BITS_INVERSES = 10;
-struct Inverses {
-    u64 v[1 << (BITS_INVERSES - 1)];
-};
-constexpr u64 inverseMot(u64 impair)
-{
-    u64 i = (3 * impair) ^ 2;  // right to 5 bits (Montgomery), then 10, 20, 40, 80
-    for (int k = 0; k < 4; k++)
-        i *= 2 - impair * i;
-    return i;
-}
-constexpr Inverses INVERSES = [] {
-    Inverses t{};
-    for (u64 p = 1; p < (u64(1) << BITS_INVERSES); p += 2)
-        t.v[p / 2] = inverseMot(p);
-    return t;
-}();
-
-// Exact division by c of the multiples of c below 2^128, without a
-// division: c = 2^t c' with c' odd, and q = (m >> t) c'^-1 modulo 2^128,
-// the inverse lifted by Newton's iteration from c' c' = 1 (mod 8).
-struct DivisionExacte {
-    explicit DivisionExacte(u128 c)
-    {
-        ASSERT_LIMITE(c > 0);
-        t = static_cast<u64>(c) != 0 ? __builtin_ctzll(static_cast<u64>(c)) : 64 + __builtin_ctzll(static_cast<u64>(c >> 64));
-        impair = c >> t;
-        inverse = static_cast<u128>((impair >> BITS_INVERSES) == 0 ? INVERSES.v[static_cast<u64>(impair) / 2]
-                                                                    : inverseMot(static_cast<u64>(impair)));
-        inverse *= 2 - impair * inverse;  // then all 128
-    }
-    u128 operator()(u128 m) const { return (m >> t) * inverse; }
-    // Whether c divides m, and then m / c into m. The quotient q above is
-    // q c' = m >> t modulo 2^128 for any m: it is the true quotient
-    // exactly when q c' does not pass 2^128.
-    bool divise(u128& m) const
-    {
-        if (t > 0 && (m << (128 - t)) != 0)
-            return false;
-        const u128 q = (*this)(m);
-        u128 produit;
-        if (__builtin_mul_overflow(q, impair, &produit))
-            return false;
-        m = q;
-        return true;
-    }
-    int t;
-    u128 impair, inverse;
-};
 
 // Whether the ZZ v fits in `bits` bits, as an unsigned 128-bit number.
 bool versU(const ZZ& v, int bits, u128& sortie)

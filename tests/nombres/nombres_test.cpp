@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "nombres/diviseurs.h"
+#include "nombres/division.h"
 #include "nombres/facteurs.h"
 #include "nombres/mot.h"
 
@@ -183,6 +184,37 @@ TEST(Facteurs, SieveWindowsAgreeWithSingleValues)
 
 // Every divisor of d^2 with A = -d (mod c) between lo and hi, as the listing
 // finds them and as a plain walk over all divisors does.
+// Exact division against the % and / of 128-bit words: divisors at the
+// edges (odd and even, below and past the table of inverses, 2^64 and
+// 2^127), multiples of them and their neighbours.
+TEST(Division, AgreesWithPlainDivisionAtTheEdges)
+{
+    std::mt19937_64 alea(128);
+    std::vector<u128> diviseurs{1, 2, 3, 1021, 1023, 1024, 1025, 1027};
+    for (int k : {31, 32, 63, 64, 65, 100, 126, 127})
+        for (int e : {-1, 0, 1})
+            diviseurs.push_back((u128(1) << k) + e);
+    diviseurs.push_back(~u128(0));
+    for (int t = 0; t < 40; t++)
+        diviseurs.push_back(((u128(alea()) << 64 | alea()) >> (alea() % 128)) | 1);
+    for (const u128 c : diviseurs) {
+        const DivisionExacte parC(c);
+        for (int t = 0; t < 20; t++) {
+            // Quotients of every size, halved until q c fits.
+            u128 q = (u128(alea()) << 64 | alea()) >> (alea() % 128), m;
+            while (__builtin_mul_overflow(q, c, &m))
+                q >>= 1;
+            EXPECT_EQ(parC(m), q);
+            for (const u128 voisin : {m, m + 1, m - 1, m + c / 2}) {
+                u128 v = voisin;
+                const bool divise = parC.divise(v);
+                ASSERT_EQ(divise, voisin % c == 0);
+                EXPECT_EQ(v, divise ? voisin / c : voisin);
+            }
+        }
+    }
+}
+
 TEST(Diviseurs, MatchAPlainListingForModuliOfEverySize)
 {
     std::mt19937_64 alea(7);
@@ -220,7 +252,8 @@ TEST(Diviseurs, MatchAPlainListingForModuliOfEverySize)
                 for (int e = 0; e < fm.e[k] && d % fm.p[k] != 0 && (c * fm.p[k]) >> bits[t % 10] == 0; e++)
                     c *= static_cast<u64>(fm.p[k]);
         }
-        const u128 hi = d, lo = 1 + static_cast<u128>(alea() % 3 == 0 ? alea() % static_cast<u64>(d) : 0);
+        // Mostly up to d, as the closing asks; at times past it.
+        const u128 hi = t % 4 == 3 ? d + alea() % static_cast<u64>(d) : d, lo = 1 + static_cast<u128>(alea() % 3 == 0 ? alea() % static_cast<u64>(d) : 0);
         std::vector<u128> trouves;
         (diviseurs.liste(f, d, c, lo, hi, trouves) == Diviseurs::Methode::MILIEU ? milieu : directs)++;
         // The plain walk: every divisor of d^2 from its exponents.
