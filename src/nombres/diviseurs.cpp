@@ -350,41 +350,51 @@ EN_LIGNE void Diviseurs::rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, s
     }
 }
 
-// Otherwise a table of the first side by residue: open addressing, at most a
-// quarter full (a probe mostly meets an empty slot at once), its slots
-// told apart from those of earlier listings by a stamp.
+// Otherwise a table of the first side by residue: a chain of places for
+// each slot, the slots told apart from those of earlier listings by a
+// stamp. A small c (most of these listings) is its own slot, so that a
+// chain holds one residue and every place on it is a match; a larger one
+// is hashed into twice as many slots as places.
 template <class Residu>
-EN_LIGNE void Diviseurs::rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie)
+EN_LIGNE void Diviseurs::rencontreTable(const Facteurs& fd, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie)
 {
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
     const Residu* a = residusDe<Residu>(0).data();
     const Residu* b = residusDe<Residu>(1).data();
+    constexpr int BITS_IDENTITE = 16;
+    const bool identite = (c >> BITS_IDENTITE) == 0;
     int bits = 6;
-    while ((std::size_t(1) << bits) < 4 * na)
+    while ((std::size_t(1) << bits) < (identite ? c : 2 * na))
         bits++;
     const std::size_t taille = std::size_t(1) << bits;
-    const std::size_t masque = taille - 1;
-    if (table_.size() < taille)
-        table_.assign(taille, 0);
+    const u64 masque = taille - 1;
+    // The low bits of a residue below 2^bits are the residue.
+    auto place = [&](Residu r) { return identite ? static_cast<std::size_t>(mot(r) & masque) : hache(mot(r), H1, bits); };
+    if (tetes_.size() < taille)
+        tetes_.assign(taille, 0);
+    if (suivants_.size() < na)
+        suivants_.resize(na);
     if (++tampon_ == 0) {
-        std::fill(table_.begin(), table_.end(), 0);
+        std::fill(tetes_.begin(), tetes_.end(), 0);
         tampon_ = 1;
     }
     const std::uint64_t marque = static_cast<std::uint64_t>(tampon_) << 32;
-    std::uint64_t* table = table_.data();
+    std::uint64_t* tetes = tetes_.data();
+    std::uint32_t* suivants = suivants_.data();
+    // Places t + 1 on the chains, 0 at their end.
     for (std::size_t t = 0; t < na; t++) {
-        std::size_t h = hache(mot(a[t]), H1, bits);
-        while ((table[h] >> 32) == tampon_)
-            h = (h + 1) & masque;
-        table[h] = marque | t;
+        std::uint64_t& tete = tetes[place(a[t])];
+        suivants[t] = (tete >> 32) == tampon_ ? static_cast<std::uint32_t>(tete) : 0;
+        tete = marque | (t + 1);
     }
     for (std::size_t s = 0; s < nbB; s++) {
         const Residu cle = b[s];
-        for (std::size_t h = hache(mot(cle), H1, bits); (table[h] >> 32) == tampon_; h = (h + 1) & masque) {
-            const std::size_t t = static_cast<std::uint32_t>(table[h]);
-            if (a[t] == cle)
-                garde(fd, t, s, lo, hi, sortie);
-        }
+        const std::uint64_t tete = tetes[place(cle)];
+        if ((tete >> 32) != tampon_)
+            continue;
+        for (std::uint32_t t = static_cast<std::uint32_t>(tete); t != 0; t = suivants[t - 1])
+            if (identite || a[t - 1] == cle)
+                garde(fd, t - 1, s, lo, hi, sortie);
     }
 }
 
@@ -402,7 +412,7 @@ EN_LIGNE void Diviseurs::milieu(const Facteurs& fd, const Mod& mod, u64 c, u64 c
     if (na <= (std::size_t(1) << BITS_FILTRE) / 64 && attendues < 1)
         rencontreFiltre<typename Mod::Residu>(fd, lo, hi, sortie);
     else
-        rencontreTable<typename Mod::Residu>(fd, lo, hi, sortie);
+        rencontreTable<typename Mod::Residu>(fd, c, lo, hi, sortie);
 }
 
 EN_LIGNE void Diviseurs::milieuFlottant(const Facteurs& fd, u64 c, u64 cible, u128 lo, u128 hi,

@@ -66,7 +66,7 @@ private:
     template <class Residu>
     void rencontreFiltre(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Residu>
-    void rencontreTable(const Facteurs& fd, u128 lo, u128 hi, std::vector<u128>& sortie);
+    void rencontreTable(const Facteurs& fd, u64 c, u128 lo, u128 hi, std::vector<u128>& sortie);
     template <class Mod>
     void cote(const Mod& mod, const Cote& s, typename Mod::Residu depart, typename Mod::Residu* const* puissances,
               std::vector<typename Mod::Residu>& residus);
@@ -100,7 +100,8 @@ private:
     // hold it.
     std::vector<std::uint8_t> filtre_;
     std::uint8_t marqueFiltre_ = 0;
-    std::vector<std::uint64_t> table_;
+    std::vector<std::uint64_t> tetes_;
+    std::vector<std::uint32_t> suivants_;
     std::uint32_t tampon_ = 0;
 };
 
