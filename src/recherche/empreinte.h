@@ -60,7 +60,13 @@ public:
     }
     static u64 reduit(const Mot& v) { return reduit(static_cast<u128>(v.v)); }
     static u64 reduit(const NTL::ZZ& v) { return static_cast<u64>(NTL::rem(v, static_cast<long>(P))); }
-    static u64 produit(u64 a, u64 b) { return reduit(static_cast<u128>(a) * b); }
+    // a, b below p: a b is at most (p - 1)^2, one fold leaves it below 2p.
+    static u64 produit(u64 a, u64 b)
+    {
+        const u128 v = static_cast<u128>(a) * b;
+        const u64 r = (static_cast<u64>(v) & P) + static_cast<u64>(v >> 61);
+        return r >= P ? r - P : r;
+    }
     static u64 somme(u64 a, u64 b)
     {
         const u64 s = a + b;
@@ -84,7 +90,8 @@ public:
         h ^= h >> 27;
         h *= 0x94d049bb133111ebULL;
         h ^= h >> 31;
-        return reduit(static_cast<u128>(h));
+        const u64 r = (h & P) + (h >> 61);  // below p + 8
+        return r >= P ? r - P : r;
     }
 
 private:
