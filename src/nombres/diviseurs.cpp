@@ -361,6 +361,7 @@ EN_LIGNE void Diviseurs::rencontreTable(const Facteurs& fd, u64 c, u128 lo, u128
     const std::size_t na = cotes_[0].taille, nbB = cotes_[1].taille;
     const Residu* a = residusDe<Residu>(0).data();
     const Residu* b = residusDe<Residu>(1).data();
+    // Own slots up to 2^16: 512 KB of heads at most, in the second cache.
     constexpr int BITS_IDENTITE = 16;
     const bool identite = (c >> BITS_IDENTITE) == 0;
     int bits = 6;
