@@ -20,6 +20,7 @@
 #include "nombres/diviseurs.h"
 
 #include <algorithm>
+#include <cfenv>
 #include <cstring>
 #include <type_traits>
 
@@ -37,27 +38,26 @@ struct Multiplicateur {
     double w, q;  // q = w / c
 };
 
-// a w mod c for a, w below c < 2^50, exactly, in double precision. The
-// floating quotient q is within one of the true one. a w is h + l, l the
-// rounding error of the product (found by a fused multiply-add, an
-// integer); h - q c is an integer below 2^53, computed exactly by one
-// fused multiply-add, and so is its sum with l, a w - q c in (-c, 2c).
-// Two corrections without branches bring it into [0, c).
+// a w mod c, exactly, in double precision, as a residue in (-c, c) for a,
+// w in (-c, c) and c < 2^50, so that products of residues need no
+// correction and only the final ones are brought into [0, c). The floating
+// quotient a w / c is within 3/8 of the true one (three roundings to
+// nearest, of 2^-53, on a value below c; liste() makes sure of the rounding
+// mode), and q, the integer nearest it, within 7/8: a w - q c is within
+// 7c/8 of 0. a w is h + l, l the rounding error of the product (found by a
+// fused multiply-add, an integer); h - q c is an integer below 2^53,
+// computed exactly by one fused multiply-add, and so is its sum with l.
 // Below 2^BITS_PRODUIT_EXACT (`exact`) the products a w and q c are below
 // 2^53, exact themselves: l is 0 and no fused multiply-add is needed.
 template <bool exact>
 EN_LIGNE double produit(double a, Multiplicateur m, double c)
 {
     const double h = a * m.w;
-    const double q = __builtin_floor(a * m.q);
-    double r;
+    const double q = __builtin_rint(a * m.q);
     if constexpr (exact)
-        r = h - q * c;
+        return h - q * c;
     else
-        r = __builtin_fma(-q, c, h) + __builtin_fma(a, m.w, -h);
-    r += static_cast<double>(r < 0) * c;
-    r -= static_cast<double>(r >= c) * c;
-    return r;
+        return __builtin_fma(-q, c, h) + __builtin_fma(a, m.w, -h);
 }
 
 // Every residue of src by one multiplier: the inner loop of a listing.
@@ -171,12 +171,13 @@ EN_LIGNE void Diviseurs::cote(const Mod& mod, const Cote& s, typename Mod::Resid
             mod.muls(r + f * fin, r, fin, mod.facteur(pk[f]));
         fin *= static_cast<std::size_t>(s.choix[t]);
     }
-    // Doubles are matched by their bits: those of r + 2^52 are the
-    // residue's below bits that are the same for every residue, so that
-    // equal words are equal residues and their low bits are the residue's.
+    // Doubles are matched by their bits, once in [0, c): those of r + 2^52
+    // are the residue's below bits that are the same for every residue, so
+    // that equal words are equal residues and their low bits are the
+    // residue's.
     if constexpr (std::is_same_v<Residu, double>)
         for (std::size_t k = 0; k < s.taille; k++)
-            r[k] += 0x1p52;
+            r[k] += static_cast<double>(r[k] < 0) * mod.c + 0x1p52;
 }
 
 void Diviseurs::exposants(const Cote& s, bool complement, std::size_t place, int* f) const
@@ -468,7 +469,9 @@ Diviseurs::Methode Diviseurs::liste(const Facteurs& fd, u128 d, u64 c, u128 lo, 
 #else
     const bool fma = false;
 #endif
-    if ((c >> limites::BITS_QUOTIENT_FLOTTANT) != 0)
+    // The floating residues round to nearest: under another rounding mode,
+    // set by a caller, the words.
+    if ((c >> limites::BITS_QUOTIENT_FLOTTANT) != 0 || std::fegetround() != FE_TONEAREST)
         milieu(fd, ModuloEntier(c), c, cible, lo, hi, sortie);
     else if (fma)
         milieuFma(fd, c, cible, lo, hi, sortie);
