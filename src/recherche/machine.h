@@ -82,17 +82,25 @@ std::pair<T, T> Recherche::progression(const T& rm, int k) const
 // Improved type 2 bound: the first start rm, rm+z, ... whose progression
 // sum does not pass R = divis/qd. The sum decreases as the start grows,
 // and is at least h/(t + (h-1)z/2) from t (1/x is convex): every start
-// below h/R - (h-1)z/2 passes R, and the walk begins at the last of them,
-// a few terms below the start sought. Then after a few slides of one term
-// (the first term out, one more in) the walk doubles its stride, then
-// halves it, so that the same start is found in a logarithmic number of
-// sums. Returns the start and whether its sum is R.
+// below h/R - (h-1)z/2 passes R, and the walk begins at the first start
+// above them (or the term of rm + jz just below it), most often the start
+// sought. Then after a few slides of one term (the first term out, one
+// more in) the walk doubles its stride, then halves it, so that the same
+// start is found in a logarithmic number of sums. Returns the start and whether its sum is R.
 template <class T>
 std::pair<T, bool> Recherche::bornePlus(T rm, int k, long h, const T& qd, const T& divis) const
 {
-    const T passe = (qd * h) / divis - ((h - 1) * pb.z + 1) / 2 - 1;
-    if (passe > rm)
-        rm += ((passe - rm) / pb.z) * pb.z;
+    // Those passing R: 2t < 2 h/R - (h-1)z, with h/R = F + reste/divis, that
+    // is 2t <= M.
+    const T divid = qd * h;
+    const T F = divid / divis;
+    const T reste = divid - F * divis;
+    const T M = 2 * F - (h - 1) * pb.z - 1 + (reste > 0 ? 1 : 0) + (2 * reste > divis ? 1 : 0);
+    if (M > 0) {
+        const T dessus = M / 2 + 1;
+        if (dessus > rm)
+            rm += ((dessus - rm) / pb.z) * pb.z;
+    }
     auto [N, D] = progression(rm, k);
     T ecart = N * qd - D * divis;
     const long pas = h * pb.z;
