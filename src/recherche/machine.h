@@ -86,7 +86,8 @@ std::pair<T, T> Recherche::progression(const T& rm, int k) const
 // above them (or the term of rm + jz just below it), most often the start
 // sought. Then after a few slides of one term (the first term out, one
 // more in) the walk doubles its stride, then halves it, so that the same
-// start is found in a logarithmic number of sums. Returns the start and whether its sum is R.
+// start is found in a logarithmic number of sums. Returns the start and
+// whether its sum is R.
 template <class T>
 std::pair<T, bool> Recherche::bornePlus(T rm, int k, long h, const T& qd, const T& divis) const
 {
