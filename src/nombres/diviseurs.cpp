@@ -274,7 +274,6 @@ EN_LIGNE void Diviseurs::equilibre(const Facteurs& fd)
         Cote& s = (t == 0 || cotes_[0].taille <= cotes_[1].taille) ? cotes_[0] : cotes_[1];
         const int choix = k == moitie_ ? fd.e[k] + 1 : 2 * fd.e[k] + 1;
         s.indice[s.nb] = k;
-        s.p[s.nb] = fd.p[k];
         s.e[s.nb] = fd.e[k];
         s.choix[s.nb] = choix;
         s.avant[s.nb] = s.taille;

@@ -32,7 +32,6 @@ private:
     struct Cote {
         int nb = 0;
         int indice[limites::PREMIERS_MAX];
-        u128 p[limites::PREMIERS_MAX];
         int e[limites::PREMIERS_MAX];
         int choix[limites::PREMIERS_MAX];
         std::size_t avant[limites::PREMIERS_MAX];
