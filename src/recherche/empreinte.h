@@ -48,30 +48,18 @@ public:
     std::string texte() const;
     static bool lit(const std::string& s, Empreinte& e);
 
-    // Arithmetic modulo p, for the closing to hash its pairs.
-    static u64 reduit(u128 v)
-    {
-        // 2^61 = 1 (mod p): fold the high bits down twice, then once more
-        // below 2p.
-        v = (v & P) + (v >> 61);
-        v = (v & P) + (v >> 61);
-        u64 r = static_cast<u64>(v);
-        return r >= P ? r - P : r;
-    }
+    // Arithmetic modulo p, for the closing to hash its pairs. 2^61 = 1
+    // (mod p): a fold adds the bits above 61 to those below.
+    static u128 replie(u128 v) { return (v & P) + (v >> 61); }
+    // r below 2p, brought below p.
+    static u64 sousP(u64 r) { return r >= P ? r - P : r; }
+    // Two folds bring any v below 2p.
+    static u64 reduit(u128 v) { return sousP(static_cast<u64>(replie(replie(v)))); }
     static u64 reduit(const Mot& v) { return reduit(static_cast<u128>(v.v)); }
     static u64 reduit(const NTL::ZZ& v) { return static_cast<u64>(NTL::rem(v, static_cast<long>(P))); }
     // a, b below p: a b is at most (p - 1)^2, one fold leaves it below 2p.
-    static u64 produit(u64 a, u64 b)
-    {
-        const u128 v = static_cast<u128>(a) * b;
-        const u64 r = (static_cast<u64>(v) & P) + static_cast<u64>(v >> 61);
-        return r >= P ? r - P : r;
-    }
-    static u64 somme(u64 a, u64 b)
-    {
-        const u64 s = a + b;
-        return s >= P ? s - P : s;
-    }
+    static u64 produit(u64 a, u64 b) { return sousP(static_cast<u64>(replie(static_cast<u128>(a) * b))); }
+    static u64 somme(u64 a, u64 b) { return sousP(a + b); }
     // H(x) of x[1..n].
     template <class T>
     static u64 hachage(const Vec<T>& x, int n)
@@ -90,8 +78,7 @@ public:
         h ^= h >> 27;
         h *= 0x94d049bb133111ebULL;
         h ^= h >> 31;
-        const u64 r = (h & P) + (h >> 61);  // below p + 8
-        return r >= P ? r - P : r;
+        return sousP(static_cast<u64>(replie(h)));  // one fold: below p + 8
     }
 
 private:
