@@ -380,7 +380,7 @@ Bilan Fermeture::bloc(const Vec<Mot>& x, const Paires& p) const
 }
 
 template <class T>
-bool Fermeture::marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b)
+bool Fermeture::marche(const Etat<T>& s, Mot bas, Mot haut, Paires& p)
 {
     if (!lit(s))
         return false;
@@ -389,17 +389,12 @@ bool Fermeture::marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b)
         servie_.compteurs.n[raison]++;
         return false;
     }
-    // Most prefixes have no pair: b, empty, is left as it is (a copy of
-    // its solutions' vectors costs more than the rest of the step).
-    ASSERT_LIMITE(b.nombre == 0 && b.distinctes.nombre == 0);
-    const Paires p = compte(bas, haut);
-    if (p.toutes.nombre > 0 || p.distinctes.nombre > 0)
-        b = bloc(*x_, p);
+    p = compte(bas, haut);
     return true;
 }
 
-template bool Fermeture::marche(const Etat<Mot>&, Mot, Mot, Bilan&);
-template bool Fermeture::marche(const Etat<ZZ>&, Mot, Mot, Bilan&);
+template bool Fermeture::marche(const Etat<Mot>&, Mot, Mot, Paires&);
+template bool Fermeture::marche(const Etat<ZZ>&, Mot, Mot, Paires&);
 
 template <class T>
 bool Fermeture::avance(const Etat<T>& s, Mot& cible)

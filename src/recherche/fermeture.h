@@ -8,6 +8,7 @@
 // step. The primes of d are carried down from the prefix, level by level.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -44,6 +45,28 @@ struct Servie {
 
 class Fermeture {
 public:
+    // The pairs of one kind of a walk: how many, and the smallest and
+    // largest divisors A among them (meaningless when there are none).
+    struct Comptees {
+        std::int64_t nombre = 0;
+        Empreinte empreinte;
+        u128 Amin = ~u128(0), Amax = 0;
+        // The pair of A, whose solution hashes to h.
+        void prend(u128 A, std::uint64_t h)
+        {
+            empreinte.ajouteHachage(h);
+            Amin = std::min(Amin, A);
+            Amax = std::max(Amax, A);
+            nombre++;
+        }
+    };
+    // All the pairs, and when both types are counted those whose values
+    // are all distinct. Plain numbers: most walks have no pair, and a
+    // Bilan is made only for those that have.
+    struct Paires {
+        Comptees toutes, distinctes;
+    };
+
     explicit Fermeture(const Servie& servie);
     // At the start of a forward step at depth n-1: the value x(n-1) moves
     // to, as the steps it replaces would move it; false when it stays. On
@@ -51,12 +74,14 @@ public:
     // unknowns do.
     template <class T>
     bool avance(const Etat<T>& s, Mot& cible);
-    // The solutions of the walk of x(n-1) over (bas, haut] under the
-    // prefix x1 .. x(n-2) of s, x(n-1) not placed: their count, the first
-    // and last and the largest xn, into b, which must be empty (it stays
-    // so when there are none). False when beyond the closing's limits.
+    // The pairs of the walk of x(n-1) over (bas, haut] under the prefix
+    // x1 .. x(n-2) of s, x(n-1) not placed, into p; false when beyond the
+    // closing's limits.
     template <class T>
-    bool marche(const Etat<T>& s, Mot bas, Mot haut, Bilan& b);
+    bool marche(const Etat<T>& s, Mot bas, Mot haut, Paires& p);
+    // The solutions of the pairs p of the last walk: their count, the
+    // first and last and the largest xn.
+    Bilan bilan(const Paires& p) const { return bloc(*x_, p); }
 
 private:
     // Counts how the divisors of a closing were listed.
@@ -76,28 +101,6 @@ private:
         Facteurs f;      // the primes of d
         bool croissant = true;  // x1 < ... < xk
         std::uint64_t h = 0;    // the hash of x1 .. xk (see Empreinte)
-    };
-    // The pairs of one kind that compte() found: how many, and the
-    // smallest and largest divisors A among them.
-    struct Comptees {
-        std::int64_t nombre = 0;
-        u128 Amin = 0, Amax = 0;
-        Empreinte empreinte;
-        // The pair of A, whose solution hashes to h.
-        void prend(u128 A, std::uint64_t h)
-        {
-            empreinte.ajouteHachage(h);
-            if (nombre == 0 || A < Amin)
-                Amin = A;
-            if (nombre == 0 || A > Amax)
-                Amax = A;
-            nombre++;
-        }
-    };
-    // All the pairs, and when both types are counted those whose values
-    // are all distinct.
-    struct Paires {
-        Comptees toutes, distinctes;
     };
     // Levels 0 .. n-2 for the current prefix; the limit passed when the
     // remainder or a factorisation is beyond the closing, else NB_CHEMINS.

@@ -449,7 +449,7 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
     const T depart = premier < b.haut ? b.haut : premier;
     const T dernier = finDeMarche(pb, s.x, s.minr, n - 1, depart);
     const bool marche = premier < b.haut ? dernier != depart : true;
-    Bilan bloc;
+    Fermeture::Paires paires;
     if (marche) {
         Mot bas, haut;
         if constexpr (std::is_same_v<T, Mot>) {
@@ -461,18 +461,19 @@ bool Recherche::fermeEnBloc(Etat<T>& s)
             bas = enMot(dernier - z);
             haut = enMot(premier);
         }
-        if (!fermeture().marche(s, bas, haut, bloc))
+        if (!fermeture().marche(s, bas, haut, paires))
             return false;
     }
-    if (uneParUne(mode_) || (mode_ == Mode::AFFICHE && ligneParmi(bloc.nombre + (propre ? 1 : 0))))
+    const std::int64_t nombre = paires.toutes.nombre;
+    if (uneParUne(mode_) || (mode_ == Mode::AFFICHE && ligneParmi(nombre + (propre ? 1 : 0))))
         return false;
     compteurs.n[FERME_COMPTE]++;
     if (propre) {
         complete(s, b.haut, pb.type == 2);
         montre(s);
     }
-    if (bloc.nombre > 0)
-        ajouteBloc(bloc);
+    if (nombre > 0)
+        ajouteBloc(fermeture().bilan(paires));
     quitteMarche(s, marche ? dernier : b.haut);
     return true;
 }
