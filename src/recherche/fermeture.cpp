@@ -83,18 +83,24 @@ Chemin Fermeture::niveau(int k)
 
     // d x and its primes; a prime common to d and x may also divide c x - d,
     // and leaves the fraction then. No other prime can.
+    // Each prime is read once into a local, both compared and copied from
+    // there (read in place for both, it went through the stack, and the
+    // reads of its halves waited for the copy).
     ici.f.nb = 0;
     int a = 0, b = 0;
     const Facteurs& fd = avant.f;
+    constexpr u128 APRES = ~u128(0);  // past the last prime of a list
     while (a < fd.nb || b < fx_.nb) {
-        if (b == fx_.nb || (a < fd.nb && fd.p[a] < fx_.p[b])) {
-            ici.f.ajoute(fd.p[a], fd.e[a]);
+        const u128 pd = a < fd.nb ? fd.p[a] : APRES;
+        const u128 px = b < fx_.nb ? fx_.p[b] : APRES;
+        if (pd < px) {
+            ici.f.ajoute(pd, fd.e[a]);
             a++;
-        } else if (a == fd.nb || fx_.p[b] < fd.p[a]) {
-            ici.f.ajoute(fx_.p[b], fx_.e[b]);
+        } else if (px < pd) {
+            ici.f.ajoute(px, fx_.e[b]);
             b++;
         } else {
-            const u128 p = fd.p[a];
+            const u128 p = pd;
             int e = fd.e[a] + fx_.e[b];
             // p divides den: both divisions are exact, by multiplications.
             const DivisionExacte parP(p);
