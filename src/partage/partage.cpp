@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <memory>
 
 namespace fractions_unitaires::moteur {
 
@@ -89,14 +90,24 @@ Equipe::Equipe(const Probleme& pb, const Reglages& reglages, int travailleurs, M
                std::atomic<std::int64_t>* budget)
     : avance_(mode == Mode::LISTE ? limites::AVANCE_LISTE : limites::AVANCE_PAR_TRAVAILLEUR)
 {
-    for (int t = 0; t < travailleurs; t++) {
-        auto w = std::make_unique<Recherche>();
-        w->installe(pb, reglages, mode);
-        w->rejoint(budget, &arretDemande_);
-        recherches_.push_back(std::move(w));
-    }
+    // Each worker makes its own search, from its own thread's heap. Made
+    // one after the other here, the searches' vectors, written at every
+    // step, shared cache lines, each write then moving the line from one
+    // core to the other: type 2, n = 8 took 88.7 s of CPU on 2 threads
+    // against 64.4 s on one.
     for (int t = 0; t < travailleurs; t++)
-        fils_.emplace_back([this, t] { travaille(t); });
+        fils_.emplace_back([this, pb, reglages, mode, budget] {
+            std::unique_ptr<Recherche> w;
+            std::exception_ptr echec;
+            try {
+                w = std::make_unique<Recherche>();
+                w->installe(pb, reglages, mode);
+                w->rejoint(budget, &arretDemande_);
+            } catch (...) {
+                echec = std::current_exception();
+            }
+            travaille(w.get(), echec);
+        });
 }
 
 int Equipe::places() const { return static_cast<int>(fils_.size()) * avance_; }
@@ -135,9 +146,8 @@ std::vector<std::pair<std::int64_t, Resultat>> Equipe::recolte(bool attendre)
     return r;
 }
 
-void Equipe::travaille(int numero)
+void Equipe::travaille(Recherche* w, std::exception_ptr echec)
 {
-    Recherche& w = *recherches_[numero];
     for (;;) {
         Unite u;
         {
@@ -150,7 +160,9 @@ void Equipe::travaille(int numero)
         }
         Resultat res;
         try {
-            res = compteUnite(w, u);
+            if (echec)
+                std::rethrow_exception(echec);
+            res = compteUnite(*w, u);
         } catch (const Abandon&) {
             return;
         } catch (...) {

@@ -94,10 +94,11 @@ public:
     std::vector<std::pair<std::int64_t, Resultat>> recolte(bool attendre) override;
 
 private:
-    void travaille(int numero);
+    // The loop of a worker with its search w; every unit fails with
+    // `echec` when w could not be made.
+    void travaille(Recherche* w, std::exception_ptr echec);
 
     std::vector<std::thread> fils_;
-    std::vector<std::unique_ptr<Recherche>> recherches_;
     std::mutex verrou_;
     std::condition_variable travail_, fait_;
     std::deque<Unite> aFaire_;
