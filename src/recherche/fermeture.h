@@ -46,7 +46,8 @@ struct Servie {
 class Fermeture {
 public:
     // The pairs of one kind of a walk: how many, and the smallest and
-    // largest divisors A among them (meaningless when there are none).
+    // largest divisors A among them (meaningless when there are none:
+    // Amin starts above every A, so that taking a pair needs no test).
     struct Comptees {
         std::int64_t nombre = 0;
         Empreinte empreinte;
