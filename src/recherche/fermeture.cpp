@@ -362,8 +362,9 @@ bool Fermeture::lit(const Etat<T>& s)
     return true;
 }
 
-Bilan Fermeture::bloc(const Vec<Mot>& x, const Paires& p) const
+Bilan Fermeture::bilan(const Paires& p) const
 {
+    const Vec<Mot>& x = *x_;
     // The last solution has the smallest divisor A (the smallest x(n-1) and
     // the largest xn), the first the largest; the first only when a share
     // of a count needs it.
@@ -456,7 +457,7 @@ bool Fermeture::vers(Mot& cibleSortie)
     }
     if (enBloc) {
         const Paires p = compte(cible, haut);
-        if (p.toutes.nombre == 0 || servie_.ajouteBloc(bloc(x, p))) {
+        if (p.toutes.nombre == 0 || servie_.ajouteBloc(bilan(p))) {
             servie_.compteurs.n[FERME_COMPTE]++;
             cibleSortie = cible;
             return true;

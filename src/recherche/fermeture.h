@@ -82,7 +82,7 @@ public:
     bool marche(const Etat<T>& s, Mot bas, Mot haut, Paires& p);
     // The solutions of the pairs p of the last walk: their count, the
     // first and last and the largest xn.
-    Bilan bilan(const Paires& p) const { return bloc(*x_, p); }
+    Bilan bilan(const Paires& p) const;
 
 private:
     // Counts how the divisors of a closing were listed.
@@ -122,8 +122,6 @@ private:
     // The divisors of those whose values are all distinct, when the
     // prefix is increasing: u > x(n-2), v > u. False when none.
     bool plageDistincte(u128 lo, u128 hi, u128& lo2, u128& hi2) const;
-    // The solutions of the pairs p under the prefix x.
-    Bilan bloc(const Vec<Mot>& x, const Paires& p) const;
     // The completing values of x(n-1) below haut, decreasing, in liste_.
     void prepareListe(Mot bas, Mot haut);
     // Whether the pair of A passes the parities and the bound.
